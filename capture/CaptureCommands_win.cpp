@@ -1,0 +1,74 @@
+// The main window's capture commands: full screen, window, client area, automatic and the
+// fixed-size areas.
+#include <string>
+
+#include "app/MainWindow.h"
+#include "app/Texts.h"
+#include "capture/Capture_win.h"
+#include "capture/Wait.h"
+
+namespace kavlor {
+
+void MainWindow::buzuoqping_Click()
+{
+    PicturePtr picture = CaptureScreen();
+    m_picture1.SetPicture(picture);
+    if (picture) {
+        m_state.CurrentImagePath = std::to_wstring(picture->Handle());
+    }
+}
+
+void MainWindow::buzuockou_Click()
+{
+    m_picture1.SetPicture(CaptureForm(m_hwnd));
+}
+
+void MainWindow::buzuobfeng_Click()
+{
+    m_picture1.SetPicture(CaptureClient(m_hwnd));
+}
+
+void MainWindow::zdongbuzuo_Click()
+{
+    RunAutomaticCapture();
+}
+
+void MainWindow::RunAutomaticCapture()
+{
+    ShowMessage(m_hwnd, texts::kAutoCaptureMessage, texts::kAutoCaptureTitle);
+    // Messages keep running during the wait: the user clicks the window to capture, and
+    // other commands (even a second automatic capture) may run inside it.
+    if (!RunMessagesUntil(AutoCaptureWaitEndMs(WallClockMs()))) {
+        return;  // the program is ending
+    }
+    if (!m_hwnd) {
+        return;  // the window was closed during the wait
+    }
+    m_picture1.SetPicture(CaptureActiveWindow());
+    SetFocus(m_hwnd);
+}
+
+void MainWindow::buhuo_Click()
+{
+    CaptureFixedSize(640, 480);
+}
+
+void MainWindow::bu800_Click()
+{
+    CaptureFixedSize(800, 600);
+}
+
+void MainWindow::bu1024_Click()
+{
+    CaptureFixedSize(1024, 768);
+}
+
+void MainWindow::CaptureFixedSize(int width, int height)
+{
+    // The area always starts at the screen's top-left corner, whatever the screen's size.
+    if (CopyScreenRectToClipboard(Rect{0, 0, width, height}) == ClipboardCopy::Copied) {
+        m_picture1.SetPicture(PictureFromClipboard(m_hwnd));
+    }
+}
+
+}  // namespace kavlor

@@ -1,0 +1,165 @@
+// Window grabs, capture targets and the screen-to-clipboard copy.
+#include "capture/Capture_win.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "base/Units.h"
+
+namespace kavlor {
+
+static_assert(sizeof(Rect) == sizeof(RECT) && offsetof(Rect, left) == offsetof(RECT, left) &&
+                  offsetof(Rect, top) == offsetof(RECT, top) && offsetof(Rect, right) == offsetof(RECT, right) &&
+                  offsetof(Rect, bottom) == offsetof(RECT, bottom),
+              "Rect must match the platform RECT");
+
+namespace {
+
+// LOGPALETTE with room for the 256 entries of a palette display.
+struct LogPalette256 {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[256];
+};
+static_assert(sizeof(LogPalette256) == 1028);
+
+}  // namespace
+
+PicturePtr CaptureWindow(HWND hWndSrc, bool Client, int32_t LeftSrc, int32_t TopSrc, int32_t WidthSrc,
+                         int32_t HeightSrc)
+{
+    // Declared in this order so that the memory DC is deleted before the window DC is released.
+    WindowDC source(hWndSrc, Client ? WindowDC::Area::Client : WindowDC::Area::Window);
+    UniqueDC memory(CreateCompatibleDC(source.get()));
+    // Compatible with the source, not the memory DC, so that the grab keeps the screen's format.
+    UniqueBitmap bitmap(CreateCompatibleBitmap(source.get(), WidthSrc, HeightSrc));
+    HGDIOBJ previousBitmap = SelectObject(memory.get(), bitmap.get());
+
+    const bool hasPalette = (GetDeviceCaps(source.get(), RASTERCAPS) & RC_PALETTE) != 0 &&
+                            GetDeviceCaps(source.get(), SIZEPALETTE) == 256;
+    UniquePalette palette;
+    HPALETTE previousPalette = nullptr;
+    if (hasPalette) {
+        LogPalette256 record{};
+        record.palVersion = 0x300;
+        record.palNumEntries = 256;
+        GetSystemPaletteEntries(source.get(), 0, 256, record.palPalEntry);
+        palette.reset(CreatePalette(reinterpret_cast<LOGPALETTE*>(&record)));
+        previousPalette = SelectPalette(memory.get(), palette.get(), FALSE);
+        RealizePalette(memory.get());
+    }
+
+    BitBlt(memory.get(), 0, 0, WidthSrc, HeightSrc, source.get(), LeftSrc, TopSrc, SRCCOPY);
+
+    SelectObject(memory.get(), previousBitmap);
+    if (hasPalette) {
+        SelectPalette(memory.get(), previousPalette, FALSE);
+    }
+    return CreateBitmapPicture(std::move(bitmap), std::move(palette));
+}
+
+PicturePtr CreateBitmapPicture(UniqueBitmap hBmp, UniquePalette hPal)
+{
+    return Picture::Create(std::move(hBmp), std::move(hPal));
+}
+
+PicturePtr CaptureScreen()
+{
+    WindowDC screen(nullptr);
+    double twipsPerPixelX = TwipsPerPixel(GetDeviceCaps(screen.get(), LOGPIXELSX));
+    double twipsPerPixelY = TwipsPerPixel(GetDeviceCaps(screen.get(), LOGPIXELSY));
+    double widthTwips = GetSystemMetrics(SM_CXSCREEN) * twipsPerPixelX;
+    double heightTwips = GetSystemMetrics(SM_CYSCREEN) * twipsPerPixelY;
+    return CaptureWindow(GetDesktopWindow(), false, 0, 0, ScreenPixelsFromTwips(widthTwips, twipsPerPixelX),
+                         ScreenPixelsFromTwips(heightTwips, twipsPerPixelY));
+}
+
+PicturePtr CaptureForm(HWND frmSrc)
+{
+    RECT outer{};
+    GetWindowRect(frmSrc, &outer);
+    auto size = Extent(Rect{outer.left, outer.top, outer.right, outer.bottom});
+    if (!size) {
+        return nullptr;
+    }
+    return CaptureWindow(frmSrc, false, 0, 0, size->cx, size->cy);
+}
+
+PicturePtr CaptureClient(HWND frmSrc)
+{
+    RECT client{};
+    GetClientRect(frmSrc, &client);
+    return CaptureWindow(frmSrc, true, 0, 0, client.right - client.left, client.bottom - client.top);
+}
+
+PicturePtr CaptureActiveWindow()
+{
+    HWND foreground = GetForegroundWindow();
+    RECT r{};
+    GetWindowRect(foreground, &r);
+    auto size = Extent(Rect{r.left, r.top, r.right, r.bottom});
+    if (!size) {
+        return nullptr;
+    }
+    return CaptureWindow(foreground, false, 0, 0, size->cx, size->cy);
+}
+
+ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)
+{
+    auto size = Extent(rect);
+    if (!size) {
+        return ClipboardCopy::Overflow;
+    }
+    // A rectangle without area has no pixels to copy; a zero-sized bitmap would be a 1x1
+    // placeholder that is not what the user selected.
+    if (size->cx <= 0 || size->cy <= 0) {
+        return ClipboardCopy::Empty;
+    }
+    UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    UniqueDC memory(CreateCompatibleDC(display.get()));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(display.get(), size->cx, size->cy));
+    {
+        SelectGuard select(memory.get(), bitmap.get());
+        BitBlt(memory.get(), 0, 0, size->cx, size->cy, display.get(), rect.left, rect.top, SRCCOPY);
+    }
+    HWND owner = GetActiveWindow();
+    if (!owner) {
+        return ClipboardCopy::NoOwner;
+    }
+    if (!OpenClipboard(owner)) {
+        return ClipboardCopy::Failed;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
+    CloseClipboard();
+    if (!placed) {
+        return ClipboardCopy::Failed;
+    }
+    // The clipboard owns the bitmap from here on.
+    (void)bitmap.release();
+    return ClipboardCopy::Copied;
+}
+
+PicturePtr PictureFromClipboard(HWND owner)
+{
+    if (!OpenClipboard(owner)) {
+        return nullptr;
+    }
+    UniqueBitmap copy;
+    if (auto shared = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
+        // The clipboard keeps its bitmap; the picture gets a copy of its own.
+        BITMAP info{};
+        GetObjectW(shared, sizeof(info), &info);
+        WindowDC screen(nullptr);
+        UniqueDC from(CreateCompatibleDC(screen.get()));
+        UniqueDC to(CreateCompatibleDC(screen.get()));
+        copy.reset(CreateCompatibleBitmap(screen.get(), info.bmWidth, info.bmHeight));
+        SelectGuard selectFrom(from.get(), shared);
+        SelectGuard selectTo(to.get(), copy.get());
+        BitBlt(to.get(), 0, 0, info.bmWidth, info.bmHeight, from.get(), 0, 0, SRCCOPY);
+    }
+    CloseClipboard();
+    return Picture::Create(std::move(copy), UniquePalette{});
+}
+
+}  // namespace kavlor

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The whole test suite: host unit tests, then the Windows integration tests of the i686 and
+# x86_64 builds, each in a private Wine session on a true-colour display and on a small
+# 256-colour display. Ends with CTest's summary of each run and one line totalling them.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+status=0
+run() {
+    echo "== $*"
+    "$@" 2>&1 | tee -a "$log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+}
+
+run ctest --preset host
+for preset in mingw32 mingw64; do
+    run scripts/wine-session.sh --screen 1280x1024x24 -- ctest --preset "$preset" -L main
+    run scripts/wine-session.sh --screen 800x600x8 -- ctest --preset "$preset" -L display8
+done
+
+# "N% tests passed, F tests failed out of T" from every run, added up.
+read -r total failedTests < <(awk '/tests failed out of/ {t += $NF; f += $4} END {print t+0, f+0}' "$log")
+echo "Total: $((total - failedTests)) passed, $failedTests failed"
+exit $status

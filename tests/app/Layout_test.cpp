@@ -1,0 +1,44 @@
+// The main window's resize rule.
+#include "app/Layout.h"
+
+#include <gtest/gtest.h>
+
+namespace kavlor {
+namespace {
+
+TEST(ResizeRule, DecidesByMinimisedStateThenWidthThenHeight)
+{
+    struct Row {
+        bool minimized;
+        double width;
+        double height;
+        ResizeAction action;
+    };
+    const Row rows[] = {
+        {true, 100, 100, ResizeAction::None},         // minimised: nothing, however small
+        {false, 1679, 5000, ResizeAction::SnapWidth},
+        {false, 1679.99, 5000, ResizeAction::SnapWidth},
+        {false, 1680, 5000, ResizeAction::LayOut},    // exactly the minimum passes
+        {false, 5000, 1679, ResizeAction::SnapHeight},
+        {false, 5000, 1680, ResizeAction::LayOut},
+        {false, 100, 100, ResizeAction::SnapWidth},   // both too small: the width first
+        {false, 1680, 100, ResizeAction::SnapHeight}, // ...and the height in the nested pass
+        {false, 8460, 6270, ResizeAction::LayOut},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(DecideResize(row.minimized, row.width, row.height), row.action)
+            << row.minimized << " " << row.width << "x" << row.height;
+    }
+}
+
+TEST(ResizeRule, PictureBoxRunsUnderTheToolbarForTheWholeClientHeight)
+{
+    PictureBoxPlacement p = PlacePictureBox(564, 418, 56);
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.top, 56);
+    EXPECT_EQ(p.width, 564);
+    EXPECT_EQ(p.height, 418);
+}
+
+}  // namespace
+}  // namespace kavlor

@@ -1,0 +1,50 @@
+// The picture owns its bitmap and palette and deletes both when its last reference goes.
+#include <gtest/gtest.h>
+
+#include "base/Picture.h"
+
+namespace kavlor {
+namespace {
+
+TEST(Picture, LastReferenceDeletesBitmapAndPalette)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 8);
+    ReleaseDC(nullptr, screen);
+    struct {
+        WORD version = 0x300;
+        WORD count = 1;
+        PALETTEENTRY entry{1, 2, 3, 0};
+    } record;
+    HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&record));
+    ASSERT_NE(GetObjectType(bitmap), 0u);
+    ASSERT_NE(GetObjectType(palette), 0u);
+
+    PicturePtr picture = Picture::Create(UniqueBitmap(bitmap), UniquePalette(palette));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->SizePixels().cx, 16);
+    EXPECT_EQ(picture->SizePixels().cy, 8);
+    EXPECT_EQ(picture->Handle(), static_cast<int32_t>(reinterpret_cast<uintptr_t>(bitmap)));
+
+    PicturePtr second = picture;
+    picture.reset();
+    EXPECT_NE(GetObjectType(bitmap), 0u) << "deleted while a reference remained";
+    second.reset();
+    EXPECT_EQ(GetObjectType(bitmap), 0u);
+    EXPECT_EQ(GetObjectType(palette), 0u);
+}
+
+TEST(Picture, NoBitmapGivesNoPictureAndReleasesThePalette)
+{
+    struct {
+        WORD version = 0x300;
+        WORD count = 1;
+        PALETTEENTRY entry{1, 2, 3, 0};
+    } record;
+    HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&record));
+    EXPECT_FALSE(Picture::Create(UniqueBitmap{}, UniquePalette(palette)));
+    EXPECT_EQ(GetObjectType(palette), 0u);
+}
+
+}  // namespace
+}  // namespace kavlor

@@ -1,0 +1,268 @@
+// Helpers for the Windows integration tests.
+#include "tests/win/TestSupport_win.h"
+
+#include "base/App.h"
+#include "base/Handles.h"
+
+namespace kavlor::test {
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) {
+                DispatchOne(msg);
+            }
+        }
+        if (done()) {
+            return true;
+        }
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) {
+            return false;
+        }
+        // Wake for input or after a short while to look at the condition again.
+        MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+void PumpPending()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) {
+            DispatchOne(msg);
+        }
+    }
+}
+
+namespace {
+
+Pixels ReadSelected(HDC source, int x, int y, int width, int height)
+{
+    Pixels out;
+    out.width = width;
+    out.height = height;
+    out.data.resize(static_cast<size_t>(width) * height);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap dib(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueDC memory(CreateCompatibleDC(source));
+    {
+        SelectGuard select(memory.get(), dib.get());
+        BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY);
+        GdiFlush();
+    }
+    const auto* p = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < out.data.size(); ++i) {
+        out.data[i] = p[i] & 0xFFFFFF;
+    }
+    return out;
+}
+
+}  // namespace
+
+Pixels ReadBitmap(HBITMAP bitmap)
+{
+    BITMAP bm{};
+    GetObjectW(bitmap, sizeof(bm), &bm);
+    WindowDC screen(nullptr);
+    UniqueDC memory(CreateCompatibleDC(screen.get()));
+    SelectGuard select(memory.get(), bitmap);
+    return ReadSelected(memory.get(), 0, 0, bm.bmWidth, bm.bmHeight);
+}
+
+Pixels ReadScreen(const RECT& area)
+{
+    WindowDC screen(nullptr);
+    return ReadSelected(screen.get(), area.left, area.top, area.right - area.left, area.bottom - area.top);
+}
+
+Pixels ReadClipboardBitmap()
+{
+    Pixels out;
+    if (!OpenClipboard(nullptr)) {
+        return out;
+    }
+    if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
+        out = ReadBitmap(bitmap);
+    }
+    CloseClipboard();
+    return out;
+}
+
+uint32_t PatternColor(int x, int y)
+{
+    uint32_t r = static_cast<uint32_t>(x * 7 + y) & 0xFF;
+    uint32_t g = static_cast<uint32_t>(y * 5) & 0xFF;
+    uint32_t b = static_cast<uint32_t>((x ^ y) * 3) & 0xFF;
+    return (r << 16) | (g << 8) | b;
+}
+
+PatternWindow::PatternWindow(const RECT& screenArea, bool activate) : m_area(screenArea)
+{
+    static const wchar_t* kClass = L"KavlorTestPattern";
+    WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc)) {
+        wc.lpfnWndProc = &PatternWindow::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClass;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        RegisterClassExW(&wc);
+    }
+    m_hwnd = CreateWindowExW(WS_EX_TOPMOST, kClass, L"pattern", WS_POPUP, m_area.left, m_area.top,
+                             m_area.right - m_area.left, m_area.bottom - m_area.top, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(m_hwnd, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+    UpdateWindow(m_hwnd);
+}
+
+PatternWindow::~PatternWindow()
+{
+    DestroyWindow(m_hwnd);
+    PumpPending();
+}
+
+bool PatternWindow::WaitShown()
+{
+    return PumpUntil([&] {
+        Pixels shown = ReadScreen(m_area);
+        for (int y = 0; y < shown.height; y += 7) {
+            for (int x = 0; x < shown.width; x += 5) {
+                if (shown.at(x, y) != PatternColor(m_area.left + x, m_area.top + y)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    });
+}
+
+LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_PAINT) {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    PaintDC paint(hwnd);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    int width = client.right;
+    int height = client.bottom;
+    std::vector<uint32_t> bits(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bits[static_cast<size_t>(y) * width + x] = PatternColor(origin.x + x, origin.y + y);
+        }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(paint.get(), 0, 0, width, height, 0, 0, 0, height, bits.data(), &info, DIB_RGB_COLORS);
+    return 0;
+}
+
+void PressKey(WORD vk)
+{
+    INPUT inputs[2]{};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = vk;
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void MoveMouse(int x, int y)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Absolute coordinates are normalised to 0..65535 over the primary screen.
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    int cy = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = static_cast<LONG>((x * 65536LL + cx / 2) / cx);
+    input.mi.dy = static_cast<LONG>((y * 65536LL + cy / 2) / cy);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void MouseButton(DWORD flag)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flag;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer)
+    : m_title(std::move(title)), m_afterAnswer(std::move(afterAnswer))
+{
+    m_thread = std::thread([this] {
+        while (!m_stop) {
+            HWND box = FindWindowW(L"#32770", m_title.c_str());
+            DWORD pid = 0;
+            if (box) {
+                GetWindowThreadProcessId(box, &pid);
+            }
+            if (box && pid == GetCurrentProcessId() && IsWindowVisible(box)) {
+                wchar_t text[512] = L"";
+                GetDlgItemTextW(box, 0xFFFF, text, 512);
+                m_text = text;
+                m_answeredAtMs = WallClockMs();
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                m_answered = true;
+                if (m_afterAnswer) {
+                    m_afterAnswer();
+                }
+                return;
+            }
+            Sleep(10);  // polling another thread's windows; no message to wait for here
+        }
+    });
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+void MainWindowTest::SetUp()
+{
+    m_window = std::make_unique<MainWindow>();
+    ASSERT_TRUE(m_window->Create(SW_SHOWNORMAL));
+    SetForegroundWindow(m_window->Hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == m_window->Hwnd(); }));
+    PumpPending();
+}
+
+void MainWindowTest::TearDown()
+{
+    m_window.reset();
+    PumpPending();
+}
+
+void MainWindowTest::Command(int id)
+{
+    SendMessageW(m_window->Hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+RECT MainWindowTest::ScreenRect() const
+{
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+}  // namespace kavlor::test

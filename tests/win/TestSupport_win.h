@@ -1,0 +1,95 @@
+// Helpers for the Windows integration tests: waiting on conditions, reading pixels, a window
+// of known pattern, real keyboard and mouse input, and answering message boxes.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/MainWindow.h"
+
+namespace kavlor::test {
+
+// Runs messages until `done` holds or `timeoutMs` passes; returns whether it holds.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
+// Runs the messages that are waiting now, plus those they cause, until the queue is quiet.
+void PumpPending();
+
+// Pixels as 0x00RRGGBB, row by row from the top.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> data;
+    uint32_t at(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
+    bool operator==(const Pixels&) const = default;
+};
+Pixels ReadBitmap(HBITMAP bitmap);
+Pixels ReadScreen(const RECT& area);
+Pixels ReadClipboardBitmap();
+
+// The colour the pattern window shows at screen point (x, y).
+uint32_t PatternColor(int x, int y);
+
+// A top-level popup window painting PatternColor in screen coordinates.
+class PatternWindow {
+public:
+    explicit PatternWindow(const RECT& screenArea, bool activate = false);
+    ~PatternWindow();
+    PatternWindow(const PatternWindow&) = delete;
+    PatternWindow& operator=(const PatternWindow&) = delete;
+    HWND hwnd() const { return m_hwnd; }
+    const RECT& area() const { return m_area; }
+    // Waits until the screen shows the pattern over the whole window.
+    bool WaitShown();
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    HWND m_hwnd = nullptr;
+    RECT m_area{};
+};
+
+// Real input through SendInput.
+void PressKey(WORD vk);
+void MoveMouse(int x, int y);
+void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN...
+
+// Watches for a message box of this process with the given title on another thread and
+// closes it with OK, remembering its text and when it was answered.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer = {});
+    ~MessageBoxAnswerer();
+    bool answered() const { return m_answered; }
+    std::wstring text() const { return m_text; }
+    long long answeredAtMs() const { return m_answeredAtMs; }
+
+private:
+    std::wstring m_title;
+    std::function<void()> m_afterAnswer;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_answered{false};
+    std::wstring m_text;
+    long long m_answeredAtMs = 0;
+    std::thread m_thread;
+};
+
+// A shown main window, foreground, ready to take commands; torn down with the test.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void Command(int id);
+    MainWindow& window() { return *m_window; }
+    RECT ScreenRect() const;
+
+    std::unique_ptr<MainWindow> m_window;
+};
+
+}  // namespace kavlor::test
