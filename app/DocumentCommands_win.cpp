@@ -1,5 +1,5 @@
 // The main window's image document commands: open, save, clear, wallpaper, paint program,
-// converter, links, help, About and exit.
+// converter, links and exit.
 #include "app/MainWindow.h"
 
 namespace kavlor {
@@ -29,7 +29,5 @@ void MainWindow::shezhi_Click() {}
 void MainWindow::fangweng_Click() {}
 void MainWindow::lianxiwm_Click() {}
 void MainWindow::OpenMail(const wchar_t*) {}
-void MainWindow::bangzhu_Click() {}
-void MainWindow::guanyuwm_Click() {}
 
 }  // namespace kavlor

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "base/CommonDialog.h"
@@ -12,6 +13,9 @@
 #include "base/Window.h"
 
 namespace kavlor {
+
+class AboutWindow;
+class HelpWindow;
 
 // State several commands share.
 struct MainState {
@@ -25,6 +29,9 @@ class MainWindow : public BaseWindow<MainWindow> {
 public:
     static constexpr const wchar_t* kClassName = L"KavlorMainWindow";
     static void AdjustClass(WNDCLASSEXW& wc);
+
+    MainWindow();
+    ~MainWindow() override;
 
     // Creates the window centred on the screen and shows it.
     bool Create(int showCommand = SW_SHOWNORMAL);
@@ -93,6 +100,9 @@ private:
     CommonDialog m_commonDialog1;
     MainState m_state;
     UniqueAccel m_accelerators;
+    // Secondary windows, each created on first use and existing at most once.
+    std::unique_ptr<AboutWindow> m_frmAbout;
+    std::unique_ptr<HelpWindow> m_frmhelp;
 };
 
 }  // namespace kavlor

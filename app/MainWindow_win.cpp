@@ -7,6 +7,8 @@
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "capture/Capture_win.h"
+#include "info/AboutWindow_win.h"
+#include "info/HelpWindow_win.h"
 #include "base/Menu.h"
 #include "base/Units.h"
 
@@ -84,6 +86,15 @@ int MouseShiftBits(WPARAM keys)
 }
 
 }  // namespace
+
+MainWindow::MainWindow() : m_frmAbout(std::make_unique<AboutWindow>()), m_frmhelp(std::make_unique<HelpWindow>()) {}
+
+MainWindow::~MainWindow()
+{
+    if (m_hwnd) {
+        DestroyWindow(m_hwnd);
+    }
+}
 
 void MainWindow::AdjustClass(WNDCLASSEXW& wc)
 {

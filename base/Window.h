@@ -15,9 +15,12 @@ public:
     BaseWindow() = default;
     BaseWindow(const BaseWindow&) = delete;
     BaseWindow& operator=(const BaseWindow&) = delete;
+    // The derived part is gone by now: the window's last messages get default handling.
+    // A derived class that must see its own WM_DESTROY destroys the window in its destructor.
     virtual ~BaseWindow()
     {
         if (m_hwnd) {
+            SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
             DestroyWindow(m_hwnd);
         }
     }
