@@ -6,6 +6,68 @@
 
 namespace kavlor::test {
 
+std::wstring TestProgramDir()
+{
+    wchar_t path[MAX_PATH * 2] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring dir = path;
+    return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+std::wstring KavlorExePath()
+{
+    return TestProgramDir() + L"\\..\\app\\" KAVLOR_EXE_W;
+}
+
+std::wstring RecorderExePath()
+{
+    return TestProgramDir() + L"\\" KAVLOR_RECORDER_EXE_W;
+}
+
+TempDir::TempDir()
+{
+    wchar_t base[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, base);
+    static int counter = 0;
+    for (;;) {
+        m_path = std::wstring(base) + L"kavlor-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++counter);
+        if (CreateDirectoryW(m_path.c_str(), nullptr)) {
+            break;
+        }
+    }
+}
+
+namespace {
+void RemoveTree(const std::wstring& dir)
+{
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            std::wstring full = dir + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+}  // namespace
+
+TempDir::~TempDir()
+{
+    RemoveTree(m_path);
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();

@@ -17,6 +17,25 @@
 
 namespace kavlor::test {
 
+// Folder of the running test program; the stand-in recorder program lies beside it.
+std::wstring TestProgramDir();
+// Full paths of the built kavlor.exe and of the stand-in recorder program.
+std::wstring KavlorExePath();
+std::wstring RecorderExePath();
+// A fresh empty folder for one test's files, removed with everything in it at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& path() const { return m_path; }
+    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
 // Runs messages until `done` holds or `timeoutMs` passes; returns whether it holds.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 // Runs the messages that are waiting now, plus those they cause, until the queue is quiet.
