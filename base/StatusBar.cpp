@@ -24,8 +24,16 @@ bool StatusBar::Create(HWND parent, int id, const wchar_t* notice, int height, i
     if (!m_hwnd) {
         return false;
     }
+    // The minimum height leaves out the bar's borders: measure them once and take them off.
     SendMessageW(m_hwnd, SB_SETMINHEIGHT, height, 0);
     Align();
+    RECT bar{};
+    GetWindowRect(m_hwnd, &bar);
+    int borders = (bar.bottom - bar.top) - height;
+    if (borders > 0 && borders < height) {
+        SendMessageW(m_hwnd, SB_SETMINHEIGHT, height - borders, 0);
+        Align();
+    }
     SendMessageW(m_hwnd, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(notice));
     SendMessageW(m_hwnd, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(notice));
     Refresh();

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "app/Texts.h"
 #include "app/resource.h"
 #include "tests/win/TestSupport_win.h"
 
@@ -11,6 +15,7 @@ namespace kavlor::test {
 namespace {
 
 using MainWindowStartUp = MainWindowTest;
+using ResizeRule = MainWindowTest;
 
 TEST_F(MainWindowStartUp, CaptionSizeAndPosition)
 {
@@ -29,6 +34,256 @@ TEST_F(MainWindowStartUp, CaptionSizeAndPosition)
     int height = outer.bottom - outer.top;
     EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
     EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    LONG style = GetWindowLongW(window().Hwnd(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_SYSMENU);
+}
+
+struct MenuRow {
+    int depth;
+    std::wstring caption;  // with "\t" and the shortcut where there is one; "-" for a separator
+    bool enabled;
+};
+
+void CollectMenu(HMENU menu, int depth, std::vector<MenuRow>& rows)
+{
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
+        GetMenuItemInfoW(menu, i, TRUE, &info);
+        if (info.fType & MFT_SEPARATOR) {
+            rows.push_back({depth, L"-", true});
+            continue;
+        }
+        wchar_t text[128] = L"";
+        GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
+        rows.push_back({depth, text, !(info.fState & MFS_GRAYED)});
+        if (info.hSubMenu) {
+            CollectMenu(info.hSubMenu, depth + 1, rows);
+        }
+    }
+}
+
+TEST_F(MainWindowStartUp, MenuCaptionsShortcutsAndInitialStates)
+{
+    const std::vector<MenuRow> expected = {
+        {0, L"文件(&F)", true},
+        {1, L"新建(&N)", true},
+        {2, L"画图程序(&H)", true},
+        {2, L"批量互换(&P)", true},
+        {1, L"打开图像(&O)", true},
+        {1, L"保存图像(&S)", true},
+        {1, L"清除图像(&C)", true},
+        {1, L"-", true},
+        {1, L"退出程序(&T)", true},
+        {0, L"操作(&C)", true},
+        {1, L"捕捉全屏(&A)\tF5", true},
+        {1, L"捕捉窗口(&W)\tF6", true},
+        {1, L"捕捉部分(&B)\tF7", true},
+        {1, L"自动捕捉(&Z)\tF8", true},
+        {1, L"自定义捕捉(&Z)\tF9", true},
+        {0, L"其他(&O)", true},
+        {1, L"设置墙纸(&S)", false},
+        {1, L"捕获640×480尺寸(&B)", true},
+        {1, L"捕获800×600尺寸(&E)", true},
+        {1, L"捕获1024×768尺寸(&O)", true},
+        {0, L"打印(&D)", true},
+        {1, L"打印设置(&D)", true},
+        {1, L"打印图像(&P)", false},
+        {0, L"说明文件(&S)", true},
+        {1, L"关于我们(&G)", true},
+        {1, L"联系我们(&L)", true},
+        {1, L"访问我们(&F)", true},
+        {1, L"-", true},
+        {1, L"帮助文件(&H)", true},
+    };
+    std::vector<MenuRow> rows;
+    CollectMenu(GetMenu(window().Hwnd()), 0, rows);
+    ASSERT_EQ(rows.size(), expected.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].depth, expected[i].depth) << i;
+        EXPECT_EQ(rows[i].caption, expected[i].caption) << i;
+        EXPECT_EQ(rows[i].enabled, expected[i].enabled) << expected[i].caption;
+    }
+}
+
+TEST_F(MainWindowStartUp, ShortcutKeysF5ToF9RunTheCaptureCommands)
+{
+    std::vector<ACCEL> table(CopyAcceleratorTableW(window().Accelerators(), nullptr, 0));
+    CopyAcceleratorTableW(window().Accelerators(), table.data(), static_cast<int>(table.size()));
+    const std::pair<WORD, WORD> expected[] = {{VK_F5, ID_buzuoqping}, {VK_F6, ID_buzuockou},
+                                              {VK_F7, ID_buzuobfeng}, {VK_F8, ID_zdongbuzuo},
+                                              {VK_F9, ID_zidingyi}};
+    ASSERT_EQ(table.size(), std::size(expected));
+    for (size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(table[i].key, expected[i].first);
+        EXPECT_EQ(table[i].cmd, expected[i].second);
+        EXPECT_EQ(table[i].fVirt & ~FNOINVERT, FVIRTKEY);
+    }
+}
+
+TEST_F(MainWindowStartUp, ToolBarButtonsCaptionsKeysImagesAndToolTips)
+{
+    struct Button {
+        const wchar_t* caption;
+        const wchar_t* key;
+        const wchar_t* tip;
+        int image;
+    };
+    const Button expected[] = {
+        {L"捕捉全屏", L"buzuoqp", L"捕捉全屏", 1},
+        {L"捕捉窗口", L"buzuoqkou", L"捕捉当前窗口", 2},
+        {L"捕捉部分", L"buzuobufen", L"捕捉部分窗口(仅客户区)", 3},
+        {L"自动捕捉", L"zidongbzuo", L"捕捉活动窗口", 4},
+        {L"自行捕捉", L"zxingbuzuo", L"自定义捕捉", 7},
+        {L"清除图像", L"clstx", L"清除图像", 8},
+        {L"保存图像", L"savetx", L"保存捕捉的图像", 10},
+        {L"联系我们", L"lianxiwm", L"如果你有什么问题,请来信告诉我,谢谢!", 9},
+    };
+    HWND toolbar = window().Toolbar1().Hwnd();
+    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), static_cast<LRESULT>(std::size(expected)));
+    HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_TRUE(tips);
+    for (int i = 0; i < static_cast<int>(std::size(expected)); ++i) {
+        TBBUTTON button{};
+        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(button.iBitmap, expected[i].image - 1) << i;
+        EXPECT_TRUE(button.fsState & TBSTATE_ENABLED);
+        wchar_t text[64] = L"";
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, expected[i].caption);
+        EXPECT_STREQ(window().Toolbar1().KeyOf(button.idCommand), expected[i].key);
+
+        // Ask the tool bar's own tool tip control for the text it would show.
+        wchar_t tip[128] = L"";
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = toolbar;
+        tool.uId = static_cast<UINT_PTR>(button.idCommand);
+        tool.lpszText = tip;
+        SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(tool.lpszText, expected[i].tip) << i;
+    }
+    // 825 x 780 twips at 15 twips per pixel, caption under a 32x32 image.
+    LRESULT size = SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0);
+    EXPECT_EQ(LOWORD(size), 55);
+    EXPECT_EQ(HIWORD(size), 52);
+}
+
+TEST_F(MainWindowStartUp, StatusBarShowsNoticeDateAndTimeByItself)
+{
+    StatusBar& bar = window().StatusBar1();
+    EXPECT_EQ(bar.PanelText(0), texts::kStatusNotice);
+    wchar_t date[80] = L"";
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80);
+    EXPECT_EQ(bar.PanelText(1), date);
+
+    // The clock panel puts the time back by itself, with no command run.
+    SendMessageW(bar.Hwnd(), SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(L"--"));
+    EXPECT_TRUE(PumpUntil([&] {
+        wchar_t now[80] = L"";
+        GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, now, 80);
+        return bar.PanelText(2) == now;
+    }));
+
+    // Date and time panels are 1440 twips wide; the notice takes the rest.
+    int edges[3]{};
+    SendMessageW(bar.Hwnd(), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    RECT client{};
+    GetClientRect(bar.Hwnd(), &client);
+    EXPECT_EQ(edges[0], client.right - 192);
+    EXPECT_EQ(edges[1] - edges[0], 96);
+    EXPECT_EQ(edges[2], -1);
+    RECT barRect{};
+    GetWindowRect(bar.Hwnd(), &barRect);
+    EXPECT_EQ(barRect.bottom - barRect.top, 25);
+}
+
+RECT ChildRect(HWND parent, HWND child)
+{
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+SIZE OuterSize(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+TEST_F(ResizeRule, SnapsWidthThenHeightToTheMinimum)
+{
+    HWND hwnd = window().Hwnd();
+    struct Row {
+        int width;
+        int height;
+        int expectedWidth;
+        int expectedHeight;
+    };
+    // 1680 twips is 112 pixels; exactly 112 passes, and both too small snap in turn.
+    const Row rows[] = {
+        {60, 400, 112, 400},
+        {400, 60, 400, 112},
+        {50, 40, 112, 112},
+        {112, 112, 112, 112},
+        {111, 300, 112, 300},
+        {600, 500, 600, 500},
+    };
+    for (const Row& row : rows) {
+        SetWindowPos(hwnd, nullptr, 0, 0, row.width, row.height, SWP_NOMOVE | SWP_NOZORDER);
+        PumpPending();
+        SIZE size = OuterSize(hwnd);
+        EXPECT_EQ(size.cx, row.expectedWidth) << row.width << "x" << row.height;
+        EXPECT_EQ(size.cy, row.expectedHeight) << row.width << "x" << row.height;
+    }
+}
+
+TEST_F(ResizeRule, PictureBoxRunsUnderTheToolBarForTheWholeClientHeight)
+{
+    HWND hwnd = window().Hwnd();
+    for (SIZE outer : {SIZE{700, 500}, SIZE{300, 200}, SIZE{900, 700}}) {
+        SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+        PumpPending();
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        RECT toolbar = ChildRect(hwnd, window().Toolbar1().Hwnd());
+        RECT box = ChildRect(hwnd, window().Picture1().Hwnd());
+        EXPECT_EQ(box.left, 0);
+        EXPECT_EQ(box.top, toolbar.bottom - toolbar.top);
+        EXPECT_EQ(box.right - box.left, client.right);
+        EXPECT_EQ(box.bottom - box.top, client.bottom);
+        // The tool bar and the status bar stay above the box where they overlap it.
+        EXPECT_EQ(GetWindow(window().Picture1().Hwnd(), GW_HWNDLAST), window().Picture1().Hwnd());
+    }
+}
+
+TEST_F(ResizeRule, MinimisingLeavesThePictureBoxAndRestoringLaysItOutAgain)
+{
+    HWND hwnd = window().Hwnd();
+    RECT before = ChildRect(hwnd, window().Picture1().Hwnd());
+    RECT beforeScreen{};
+    GetWindowRect(window().Picture1().Hwnd(), &beforeScreen);
+    SIZE boxBefore{beforeScreen.right - beforeScreen.left, beforeScreen.bottom - beforeScreen.top};
+    ShowWindow(hwnd, SW_MINIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(hwnd) != FALSE; }));
+    RECT minimised{};
+    GetWindowRect(window().Picture1().Hwnd(), &minimised);
+    EXPECT_EQ(minimised.right - minimised.left, boxBefore.cx);
+    EXPECT_EQ(minimised.bottom - minimised.top, boxBefore.cy);
+
+    ShowWindow(hwnd, SW_RESTORE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsIconic(hwnd); }));
+    RECT after = ChildRect(hwnd, window().Picture1().Hwnd());
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
-// Capture targets against the real screen.
+// Capture targets and capture commands against the real screen and clipboard.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
+#include <string>
+
 #include "app/resource.h"
 #include "capture/Capture_win.h"
+#include "capture/Wait.h"
 #include "tests/win/TestSupport_win.h"
 
 namespace kavlor::test {
@@ -12,17 +16,217 @@ namespace {
 
 using CaptureCommands = MainWindowTest;
 
-TEST_F(CaptureCommands, FullScreenEqualsTheScreenPixelForPixel)
+bool IsDecimal(const std::wstring& text)
+{
+    size_t start = (!text.empty() && text[0] == L'-') ? 1 : 0;
+    if (text.size() <= start) {
+        return false;
+    }
+    for (size_t i = start; i < text.size(); ++i) {
+        if (!std::iswdigit(text[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void PutTextOnClipboard(const wchar_t* text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), text, bytes);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+TEST_F(CaptureCommands, FullScreenFromTheMenuEqualsTheScreenAndRecordsTheHandle)
 {
     PatternWindow pattern(RECT{0, 0, 300, 200});
     ASSERT_TRUE(pattern.WaitShown());
+    window().State().CurrentImagePath = L"C:\\old.bmp";
     Command(ID_buzuoqping);
     const PicturePtr& picture = window().Picture1().GetPicture();
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->SizePixels().cx, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(picture->SizePixels().cy, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(ReadBitmap(picture->Bitmap()), ReadScreen(ScreenRect()));
+    // A true-colour display gives no palette.
+    EXPECT_EQ(picture->Palette(), nullptr);
     EXPECT_EQ(window().State().CurrentImagePath, std::to_wstring(picture->Handle()));
+    EXPECT_TRUE(IsDecimal(window().State().CurrentImagePath));
+}
+
+TEST_F(CaptureCommands, ToolBarTwinsReplaceThePictureAndReleaseTheOldOne)
+{
+    struct Row {
+        int button;
+        bool client;
+    };
+    window().State().CurrentImagePath = L"C:\\kept.bmp";
+    Command(ID_buzuoqping);
+    for (Row row : {Row{ID_TB_buzuoqp, false}, Row{ID_TB_buzuoqkou, false}, Row{ID_TB_buzuobufen, true}}) {
+        HBITMAP old = window().Picture1().GetPicture()->Bitmap();
+        std::wstring path = window().State().CurrentImagePath;
+        Command(row.button);
+        ASSERT_TRUE(window().Picture1().GetPicture());
+        EXPECT_NE(window().Picture1().GetPicture()->Bitmap(), old);
+        EXPECT_EQ(GetObjectType(old), 0u) << "the replaced picture's bitmap was not deleted";
+        // Only the menu's full-screen capture records the handle.
+        EXPECT_EQ(window().State().CurrentImagePath, path);
+    }
+}
+
+TEST_F(CaptureCommands, F6GivesTheWindowWithItsFrameAndF7OnlyTheClientArea)
+{
+    HWND hwnd = window().Hwnd();
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+
+    PressKey(VK_F6);
+    ASSERT_TRUE(PumpUntil([&] { return window().Picture1().GetPicture() != nullptr; }));
+    SIZE frame = window().Picture1().GetPicture()->SizePixels();
+    EXPECT_EQ(frame.cx, outer.right - outer.left);
+    EXPECT_EQ(frame.cy, outer.bottom - outer.top);
+
+    HBITMAP first = window().Picture1().GetPicture()->Bitmap();
+    PressKey(VK_F7);
+    ASSERT_TRUE(PumpUntil([&] { return window().Picture1().GetPicture()->Bitmap() != first; }));
+    SIZE inner = window().Picture1().GetPicture()->SizePixels();
+    EXPECT_EQ(inner.cx, client.right);
+    EXPECT_EQ(inner.cy, client.bottom);
+}
+
+TEST_F(CaptureCommands, ClientAreaCaptureHoldsTheWindowsOwnPixels)
+{
+    HWND hwnd = window().Hwnd();
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    // Both grabs run before anything repaints, so the screen still shows what was grabbed.
+    Command(ID_buzuobfeng);
+    EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(client));
+    Command(ID_buzuockou);
+    EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(outer));
+}
+
+TEST_F(CaptureCommands, FixedSizesLeaveTheSamePictureOnTheClipboardAndInThePictureBox)
+{
+    PatternWindow pattern(RECT{0, 0, 1100, 800});
+    ASSERT_TRUE(pattern.WaitShown());
+    struct Row {
+        int command;
+        int width;
+        int height;
+    };
+    for (Row row : {Row{ID_buhuo, 640, 480}, Row{ID_bu800, 800, 600}, Row{ID_bu1024, 1024, 768}}) {
+        Command(row.command);
+        const PicturePtr& picture = window().Picture1().GetPicture();
+        ASSERT_TRUE(picture) << row.width;
+        EXPECT_EQ(picture->SizePixels().cx, row.width);
+        EXPECT_EQ(picture->SizePixels().cy, row.height);
+        Pixels shown = ReadBitmap(picture->Bitmap());
+        EXPECT_EQ(shown, ReadClipboardBitmap()) << row.width;
+        EXPECT_EQ(shown, ReadScreen(RECT{0, 0, row.width, row.height})) << row.width;
+        EXPECT_EQ(shown.at(17, 23), PatternColor(17, 23));
+    }
+}
+
+TEST_F(CaptureCommands, AutomaticCaptureWaitsWhileMessagesRunThenTakesTheForegroundWindow)
+{
+    PatternWindow pattern(RECT{40, 60, 340, 260});
+    ASSERT_TRUE(pattern.WaitShown());
+    // A message posted during the wait must be handled inside it.
+    static long long handledAtMs = 0;
+    handledAtMs = 0;
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrW(probe, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                          if (m == WM_APP) {
+                              handledAtMs = WallClockMs();
+                              return 0;
+                          }
+                          return DefWindowProcW(h, m, w, l);
+                      }));
+    // Plays the user: answers the message box, then clicks the window to capture.
+    MessageBoxAnswerer user(L"Quenmar", [&] {
+        SetForegroundWindow(pattern.hwnd());
+        PostMessageW(probe, WM_APP, 0, 0);
+    });
+
+    Command(ID_zdongbuzuo);
+    long long returnedAtMs = WallClockMs();
+
+    ASSERT_TRUE(user.answered());
+    EXPECT_EQ(user.text(), L"两秒钟内请单击要捕捉的窗口.");
+    EXPECT_NE(handledAtMs, 0) << "messages did not run during the wait";
+    EXPECT_GE(returnedAtMs, AutoCaptureWaitEndMs(user.answeredAtMs()));
+    const PicturePtr& picture = window().Picture1().GetPicture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->SizePixels().cx, 300);
+    EXPECT_EQ(picture->SizePixels().cy, 200);
+    EXPECT_EQ(ReadBitmap(picture->Bitmap()), ReadScreen(pattern.area()));
+    EXPECT_EQ(GetFocus(), window().Hwnd());
+    DestroyWindow(probe);
+}
+
+TEST_F(CaptureCommands, AutomaticCaptureWithoutAClickTakesTheMainWindow)
+{
+    MessageBoxAnswerer user(L"Quenmar");
+    Command(ID_zdongbuzuo);
+    ASSERT_TRUE(user.answered());
+    RECT outer{};
+    GetWindowRect(window().Hwnd(), &outer);
+    const PicturePtr& picture = window().Picture1().GetPicture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->SizePixels().cx, outer.right - outer.left);
+    EXPECT_EQ(picture->SizePixels().cy, outer.bottom - outer.top);
+}
+
+TEST_F(CaptureCommands, RectanglesWithoutPixelsOrWithOverflowingExtentsCopyNothing)
+{
+    PutTextOnClipboard(L"kept");
+    struct Row {
+        Rect rect;
+        ClipboardCopy result;
+    };
+    const Row rows[] = {
+        {Rect{5, 5, 5, 100}, ClipboardCopy::Empty},
+        {Rect{5, 5, 100, 5}, ClipboardCopy::Empty},
+        {Rect{INT32_MIN, 0, INT32_MAX, 10}, ClipboardCopy::Overflow},
+        {Rect{0, INT32_MAX, 10, -10}, ClipboardCopy::Overflow},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(CopyScreenRectToClipboard(row.rect), row.result);
+        EXPECT_EQ(ClipboardText(), L"kept");
+    }
+}
+
+TEST(CaptureWithoutActiveWindow, ClipboardCopyStopsBeforeOpeningTheClipboard)
+{
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    PutTextOnClipboard(L"kept");
+    EXPECT_EQ(CopyScreenRectToClipboard(Rect{0, 0, 64, 64}), ClipboardCopy::NoOwner);
+    EXPECT_EQ(ClipboardText(), L"kept");
 }
 
 }  // namespace

@@ -33,5 +33,18 @@ TEST_F(SmallPaletteDisplay, GrabCarriesACopyOfThe256EntrySystemPalette)
     }
 }
 
+TEST_F(SmallPaletteDisplay, LargestFixedSizeIsTakenWholeFromASmallerScreen)
+{
+    ASSERT_LT(GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_LT(GetSystemMetrics(SM_CYSCREEN), 768);
+    Command(ID_bu1024);
+    const PicturePtr& picture = window().Picture1().GetPicture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->SizePixels().cx, 1024);
+    EXPECT_EQ(picture->SizePixels().cy, 768);
+    Pixels shown = ReadBitmap(picture->Bitmap());
+    EXPECT_EQ(shown, ReadClipboardBitmap());
+}
+
 }  // namespace
 }  // namespace kavlor::test
