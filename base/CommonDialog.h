@@ -8,11 +8,16 @@
 namespace kavlor {
 
 struct CommonDialog {
-    std::wstring fileName;
-    std::wstring defaultExt;
-    std::wstring filter;  // description|pattern pairs separated by '|'
-    std::wstring title;
-    DWORD flags = 0;
+    std::wstring fileName;    // the name last confirmed; the next file dialog starts with it
+    std::wstring defaultExt;  // without the dot; appended to a name typed without extension
+    std::wstring filter;      // description|pattern pairs separated by '|'
+    std::wstring title;       // the print dialog's; the file dialogs keep the system's titles
+    DWORD flags = 0;          // the print dialog's; the file dialogs set none
+
+    // Show the open or save dialog. On OK `fileName` holds the full path chosen and the result
+    // is true; on cancel nothing changes and the result is false.
+    bool ShowOpen(HWND owner);
+    bool ShowSave(HWND owner);
 };
 
 }  // namespace kavlor

@@ -1,0 +1,285 @@
+// Image files: decoding through the Windows imaging component into screen-compatible bitmaps,
+// and BMP writing through GetDIBits into a file that replaces the target only when complete.
+#include "app/ImageFile_win.h"
+
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "app/ImageFile.h"
+
+namespace kavlor {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// Pixels travel between bitmap and decoder or file in bands of about this many bytes, so a
+// large picture never needs a second full-size copy in memory.
+constexpr size_t kBandBytes = size_t{4} << 20;
+
+bool IsWin32Error(HRESULT hr, DWORD error)
+{
+    return hr == HRESULT_FROM_WIN32(error);
+}
+
+ImageLoadError LoadErrorFrom(HRESULT hr)
+{
+    if (IsWin32Error(hr, ERROR_FILE_NOT_FOUND) || IsWin32Error(hr, ERROR_PATH_NOT_FOUND)) {
+        return ImageLoadError::Missing;
+    }
+    if (hr == E_ACCESSDENIED || IsWin32Error(hr, ERROR_SHARING_VIOLATION) || IsWin32Error(hr, ERROR_LOCK_VIOLATION)) {
+        return ImageLoadError::Unreadable;
+    }
+    if (hr == WINCODEC_ERR_COMPONENTNOTFOUND || hr == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
+        return ImageLoadError::UnknownKind;
+    }
+    if (hr == E_OUTOFMEMORY) {
+        return ImageLoadError::OutOfMemory;
+    }
+    return ImageLoadError::Damaged;
+}
+
+ImageLoad Failed(ImageLoadError error)
+{
+    return ImageLoad{nullptr, error};
+}
+
+ImageLoad Decode(const std::wstring& path)
+{
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+    if (FAILED(hr)) {
+        return Failed(ImageLoadError::UnknownKind);  // no decoder of any kind on this system
+    }
+    ComPtr<IWICBitmapDecoder> decoder;
+    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                            &decoder);
+    if (FAILED(hr)) {
+        return Failed(LoadErrorFrom(hr));
+    }
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (hr = decoder->GetFrame(0, &frame); FAILED(hr)) {
+        return Failed(LoadErrorFrom(hr));
+    }
+    UINT width = 0;
+    UINT height = 0;
+    if (hr = frame->GetSize(&width, &height); FAILED(hr)) {
+        return Failed(LoadErrorFrom(hr));
+    }
+    // The size the header claims decides before any pixel memory is taken: a small file may
+    // claim a picture that would exhaust the memory or take minutes to decode.
+    if (!PictureSizeAllowed(width, height)) {
+        return Failed(width == 0 || height == 0 ? ImageLoadError::Damaged : ImageLoadError::TooLarge);
+    }
+    ComPtr<IWICBitmapSource> bgr;
+    if (hr = WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr); FAILED(hr)) {
+        return Failed(LoadErrorFrom(hr));
+    }
+
+    WindowDC screen(nullptr);
+    // On a palette display the picture carries a halftone palette, as captures carry theirs.
+    UniquePalette palette;
+    if (GetDeviceCaps(screen.get(), RASTERCAPS) & RC_PALETTE) {
+        palette.reset(CreateHalftonePalette(screen.get()));
+    }
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), static_cast<int>(width), static_cast<int>(height)));
+    UniqueDC memory(CreateCompatibleDC(screen.get()));
+    if (!bitmap || !memory) {
+        return Failed(ImageLoadError::OutOfMemory);
+    }
+    {
+        SelectGuard select(memory.get(), bitmap.get());
+        PaletteGuard realized(memory.get(), palette.get(), FALSE);
+        if (palette) {
+            RealizePalette(memory.get());
+        }
+        const UINT stride = width * 4;
+        const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / stride), 1, height);
+        std::vector<BYTE> band(static_cast<size_t>(stride) * bandRows);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = static_cast<LONG>(width);
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        for (UINT top = 0; top < height; top += bandRows) {
+            const UINT rows = std::min(bandRows, height - top);
+            const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+            if (hr = bgr->CopyPixels(&rect, stride, stride * rows, band.data()); FAILED(hr)) {
+                return Failed(LoadErrorFrom(hr));
+            }
+            info.bmiHeader.biHeight = -static_cast<LONG>(rows);  // top-down band
+            if (!SetDIBitsToDevice(memory.get(), 0, static_cast<int>(top), width, rows, 0, 0, 0, rows, band.data(),
+                                   &info, DIB_RGB_COLORS)) {
+                return Failed(ImageLoadError::OutOfMemory);
+            }
+        }
+    }
+    PicturePtr picture = Picture::Create(std::move(bitmap), std::move(palette));
+    return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
+}
+
+// A new file beside the target; deleted again unless it was moved into place.
+class SiblingTempFile {
+public:
+    explicit SiblingTempFile(const std::wstring& target)
+    {
+        size_t separator = target.find_last_of(L"\\/");
+        std::wstring folder = separator == std::wstring::npos ? std::wstring() : target.substr(0, separator + 1);
+        for (int attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
+            m_path = folder + L"~kavlor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(GetTickCount() + attempt) + L".tmp";
+            m_file.reset(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+            if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+                break;
+            }
+        }
+        if (m_file.get() == INVALID_HANDLE_VALUE) {
+            m_path.clear();
+        }
+    }
+    SiblingTempFile(const SiblingTempFile&) = delete;
+    SiblingTempFile& operator=(const SiblingTempFile&) = delete;
+    ~SiblingTempFile()
+    {
+        m_file.reset();
+        if (!m_path.empty()) {
+            DeleteFileW(m_path.c_str());
+        }
+    }
+
+    bool Created() const { return !m_path.empty(); }
+    bool Write(const void* data, size_t bytes)
+    {
+        DWORD written = 0;
+        return WriteFile(m_file.get(), data, static_cast<DWORD>(bytes), &written, nullptr) && written == bytes;
+    }
+    // Puts the complete file in place of the target, replacing any file of that name.
+    bool MoveOver(const std::wstring& target)
+    {
+        bool flushed = FlushFileBuffers(m_file.get()) != FALSE;
+        m_file.reset();
+        if (!flushed || !MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return false;
+        }
+        m_path.clear();
+        return true;
+    }
+
+private:
+    std::wstring m_path;
+    UniqueFile m_file{INVALID_HANDLE_VALUE};
+};
+
+std::wstring FullPath(const std::wstring& path)
+{
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return path;
+    }
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length < needed ? length : 0);
+    return full.empty() ? path : full;
+}
+
+}  // namespace
+
+ImageLoad LoadPictureFile(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+                       error == ERROR_BAD_NETPATH || error == ERROR_INVALID_DRIVE;
+        return Failed(missing ? ImageLoadError::Missing : ImageLoadError::Unreadable);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return Failed(ImageLoadError::Missing);
+    }
+    try {
+        return Decode(path);
+    } catch (const std::bad_alloc&) {
+        return Failed(ImageLoadError::OutOfMemory);
+    }
+}
+
+ImageSaveError SavePictureFile(const Picture& picture, const std::wstring& path)
+{
+    BITMAP bm{};
+    if (!GetObjectW(picture.Bitmap(), sizeof(bm), &bm)) {
+        return ImageSaveError::NoPixels;
+    }
+    const auto bitCount = static_cast<uint16_t>(bm.bmBitsPixel * bm.bmPlanes);
+    std::optional<BmpLayout> layout = PlanBmp(bm.bmWidth, bm.bmHeight, bitCount);
+    if (!layout) {
+        return ImageSaveError::NoPixels;
+    }
+
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info{};
+    auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(&info);
+    auto resetHeader = [&] {
+        info.header = BITMAPINFOHEADER{};
+        info.header.biSize = sizeof(info.header);
+        info.header.biWidth = bm.bmWidth;
+        info.header.biHeight = bm.bmHeight;  // bottom-up, the order the file stores the rows in
+        info.header.biPlanes = 1;
+        info.header.biBitCount = bitCount;
+        info.header.biCompression = BI_RGB;
+    };
+    WindowDC screen(nullptr);
+    UniqueDC memory(CreateCompatibleDC(screen.get()));
+    // A palette bitmap's colours are the entries of the picture's palette.
+    PaletteGuard palette(memory.get(), picture.Palette(), FALSE);
+    if (picture.Palette()) {
+        RealizePalette(memory.get());
+    }
+    resetHeader();
+    if (layout->colorCount > 0) {
+        if (!GetDIBits(memory.get(), picture.Bitmap(), 0, 0, nullptr, bitmapInfo, DIB_RGB_COLORS)) {
+            return ImageSaveError::NoPixels;
+        }
+        resetHeader();  // the query may have rewritten the header; the colour table stays
+    }
+
+    SiblingTempFile temp(FullPath(path));
+    if (!temp.Created()) {
+        return ImageSaveError::CannotCreate;
+    }
+    auto headers = BmpHeaders(*layout, bm.bmWidth, bm.bmHeight, bitCount,
+                              PixelsPerMetre(GetDeviceCaps(screen.get(), LOGPIXELSX)));
+    if (!temp.Write(headers.data(), headers.size()) || !temp.Write(info.colors, layout->colorCount * sizeof(RGBQUAD))) {
+        return ImageSaveError::WriteFailed;
+    }
+    const auto height = static_cast<UINT>(bm.bmHeight);
+    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / layout->stride), 1, height);
+    std::vector<BYTE> band;
+    try {
+        band.resize(static_cast<size_t>(layout->stride) * bandRows);
+    } catch (const std::bad_alloc&) {
+        return ImageSaveError::NoPixels;
+    }
+    for (UINT first = 0; first < height; first += bandRows) {
+        const UINT rows = std::min(bandRows, height - first);
+        // Scan lines count from the bottom row, which the file holds first.
+        if (GetDIBits(memory.get(), picture.Bitmap(), first, rows, band.data(), bitmapInfo, DIB_RGB_COLORS) !=
+            static_cast<int>(rows)) {
+            return ImageSaveError::NoPixels;
+        }
+        if (!temp.Write(band.data(), static_cast<size_t>(layout->stride) * rows)) {
+            return ImageSaveError::WriteFailed;
+        }
+    }
+    return temp.MoveOver(FullPath(path)) ? ImageSaveError::None : ImageSaveError::CannotReplace;
+}
+
+}  // namespace kavlor
