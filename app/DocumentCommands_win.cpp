@@ -1,14 +1,191 @@
 // The main window's image document commands: open, save, clear, wallpaper, paint program,
 // converter, links and exit.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/DocumentServices_win.h"
+#include "app/ImageFile_win.h"
 #include "app/MainWindow.h"
+#include "app/ProgramSearch.h"
+#include "app/Texts.h"
 
 namespace kavlor {
 
-void MainWindow::huatu_Click() {}
+namespace {
+
+const wchar_t* ReasonText(ImageLoadError error)
+{
+    switch (error) {
+    case ImageLoadError::Missing: return texts::kImageMissing;
+    case ImageLoadError::Unreadable: return texts::kImageUnreadable;
+    case ImageLoadError::UnknownKind: return texts::kImageUnknownKind;
+    case ImageLoadError::TooLarge: return texts::kImageTooLarge;
+    case ImageLoadError::OutOfMemory: return texts::kImageOutOfMemory;
+    case ImageLoadError::Damaged:
+    case ImageLoadError::None: break;
+    }
+    return texts::kImageDamaged;
+}
+
+const wchar_t* ReasonText(ImageSaveError error)
+{
+    switch (error) {
+    case ImageSaveError::CannotCreate: return texts::kSaveCannotCreate;
+    case ImageSaveError::WriteFailed: return texts::kSaveWriteFailed;
+    case ImageSaveError::CannotReplace: return texts::kSaveCannotReplace;
+    case ImageSaveError::NoPixels:
+    case ImageSaveError::None: break;
+    }
+    return texts::kSaveNoPixels;
+}
+
+bool IsFile(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring EnvironmentValue(const wchar_t* name)
+{
+    DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0) {
+        return {};
+    }
+    std::wstring value(needed, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), needed));
+    return value;
+}
+
+std::wstring SystemFolder(UINT(WINAPI* query)(LPWSTR, UINT))
+{
+    wchar_t folder[MAX_PATH] = L"";
+    UINT length = query(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
+// The full path of a program found in the system's folders or on PATH, never in the current
+// directory: the file dialogs move that to wherever the user's pictures lie, and a program
+// planted there must not start in place of the system's.
+std::optional<std::wstring> FindSystemProgram(const std::wstring& name)
+{
+    for (const std::wstring& folder : ProgramSearchFolders(SystemFolder(GetSystemDirectoryW),
+                                                           SystemFolder(GetWindowsDirectoryW),
+                                                           EnvironmentValue(L"PATH"))) {
+        std::wstring candidate = folder;
+        if (candidate.back() != L'\\' && candidate.back() != L'/') {
+            candidate.push_back(L'\\');
+        }
+        candidate += name;
+        if (IsFile(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+bool StartProgram(const std::wstring& path, WORD showCommand)
+{
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = showCommand;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::string AnsiText(const std::wstring& text)
+{
+    int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), bytes, nullptr, nullptr);
+    return ansi;
+}
+
+void OpenLink(const std::wstring& link)
+{
+    // The result is ignored: a system without browser or mail program simply shows nothing.
+    ShellExecuteW(nullptr, nullptr, link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+DocumentServices& ActiveDocumentServices()
+{
+    static DocumentServices services;
+    return services;
+}
+
+void MainWindow::huatu_Click()
+{
+    std::optional<std::wstring> paint = FindSystemProgram(L"mspaint.exe");
+    if (!paint || !StartProgram(*paint, SW_SHOWNORMAL)) {
+        ShowMessage(m_hwnd, texts::kPaintCannotStart, texts::kNoticeTitle);
+    }
+}
+
 void MainWindow::plzhuan_Click() {}
-void MainWindow::open_Click() {}
-void MainWindow::baocuntx_Click() { SavePicture(); }
-void MainWindow::SavePicture() {}
+
+void MainWindow::open_Click()
+{
+    m_commonDialog1.filter = texts::kOpenFilter;
+    if (!m_commonDialog1.ShowOpen(m_hwnd)) {
+        return;
+    }
+    const std::wstring path = m_commonDialog1.fileName;
+    // Everything stays as it was unless the file really gives a picture.
+    ImageLoad load = LoadPictureFile(path);
+    if (!load.picture) {
+        ShowMessage(m_hwnd, std::wstring(texts::kCannotOpenImage) + L"\n" + path + L"\n\n" + ReasonText(load.error),
+                    texts::kNoticeTitle);
+        return;
+    }
+    m_state.CurrentImagePath = path;
+    m_picture1.SetPicture(std::move(load.picture));
+    m_state.shezhiEnabled = true;
+    ApplyMenuState();
+}
+
+void MainWindow::baocuntx_Click()
+{
+    SavePicture();
+}
+
+void MainWindow::SavePicture()
+{
+    // Asking for a name is pointless when there is nothing to write.
+    PicturePtr picture = m_picture1.GetPicture();
+    if (!picture) {
+        ShowMessage(m_hwnd, texts::kNothingToSave, texts::kNoticeTitle);
+        return;
+    }
+    m_commonDialog1.defaultExt = texts::kSaveDefaultExt;
+    m_commonDialog1.filter = texts::kSaveFilter;
+    m_commonDialog1.fileName.clear();
+    if (!m_commonDialog1.ShowSave(m_hwnd) || m_commonDialog1.fileName.empty()) {
+        return;
+    }
+    const std::wstring path = m_commonDialog1.fileName;
+    ImageSaveError error = SavePictureFile(*picture, path);
+    if (error != ImageSaveError::None) {
+        std::wstring text = std::wstring(texts::kCannotSaveImage) + L"\n" + path + L"\n\n" + ReasonText(error);
+        if (IsFile(path)) {
+            text += texts::kSaveOldFileKept;
+        }
+        ShowMessage(m_hwnd, text, texts::kNoticeTitle);
+    }
+}
 
 void MainWindow::qinchutx_Click()
 {
@@ -22,12 +199,39 @@ void MainWindow::ClearPicture()
 
 void MainWindow::tuichu_Click()
 {
+    // The same end as the close box: every window goes and the message loop ends.
     DestroyWindow(m_hwnd);
 }
 
-void MainWindow::shezhi_Click() {}
-void MainWindow::fangweng_Click() {}
-void MainWindow::lianxiwm_Click() {}
-void MainWindow::OpenMail(const wchar_t*) {}
+void MainWindow::shezhi_Click()
+{
+    // The wallpaper source is the text of CurrentImagePath, not the picture shown: after a
+    // full-screen capture from the menu it is a handle number, which the system may refuse.
+    std::string path = AnsiText(m_state.CurrentImagePath);
+    if (!ActiveDocumentServices().systemParametersInfoA(SPI_SETDESKWALLPAPER, static_cast<UINT>(-1), path.data(),
+                                                       SPIF_UPDATEINIFILE)) {
+        // The window's own pointer goes back to its arrow. The application-wide crosshair of
+        // an armed region selection is not the window's and stays.
+        if (GetAppMousePointer() == AppMousePointer::Default) {
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        }
+        ShowMessage(m_hwnd, texts::kWallpaperFailed, texts::kNoticeTitle);
+    }
+}
+
+void MainWindow::fangweng_Click()
+{
+    OpenLink(texts::kWebAddress);
+}
+
+void MainWindow::lianxiwm_Click()
+{
+    OpenMail(texts::kContactAddress);
+}
+
+void MainWindow::OpenMail(const wchar_t* address)
+{
+    OpenLink(std::wstring(L"mailto:") + address);
+}
 
 }  // namespace kavlor

@@ -17,6 +17,27 @@ inline constexpr const wchar_t* kSecondContactAddress = L"feedback@kavlor.exampl
 inline constexpr const wchar_t* kAutoCaptureMessage = L"两秒钟内请单击要捕捉的窗口.";
 inline constexpr const wchar_t* kAutoCaptureTitle = L"Quenmar";
 
+// Image document commands.
+inline constexpr const wchar_t* kOpenFilter = L"BMP文件(*.BMP)|*.BMP";
+inline constexpr const wchar_t* kSaveFilter = L"*.bmp";
+inline constexpr const wchar_t* kSaveDefaultExt = L"bmp";
+inline constexpr const wchar_t* kWallpaperFailed = L"设置墙纸失败!";
+inline constexpr const wchar_t* kCannotOpenImage = L"无法打开图像文件:";
+inline constexpr const wchar_t* kImageMissing = L"文件不存在。";
+inline constexpr const wchar_t* kImageUnreadable = L"文件无法读取,可能正被其他程序使用,或者没有读取权限。";
+inline constexpr const wchar_t* kImageUnknownKind = L"这不是图像文件,或者是本程序无法识别的图像格式。";
+inline constexpr const wchar_t* kImageDamaged = L"图像文件已损坏或不完整。";
+inline constexpr const wchar_t* kImageTooLarge = L"图像太大:宽或高超过 32767 像素,或者总共超过 1 亿像素。";
+inline constexpr const wchar_t* kImageOutOfMemory = L"内存不足,无法载入这个图像。";
+inline constexpr const wchar_t* kNothingToSave = L"没有可以保存的图像。";
+inline constexpr const wchar_t* kCannotSaveImage = L"无法保存图像文件:";
+inline constexpr const wchar_t* kSaveNoPixels = L"无法读取图像的内容。";
+inline constexpr const wchar_t* kSaveCannotCreate = L"无法在这个文件夹中创建文件:文件夹不存在,或者没有写入权限。";
+inline constexpr const wchar_t* kSaveWriteFailed = L"写入文件时出错,磁盘可能已满。";
+inline constexpr const wchar_t* kSaveCannotReplace = L"无法替换原有的文件:它可能正被其他程序使用,或者是一个文件夹。";
+inline constexpr const wchar_t* kSaveOldFileKept = L"原有的文件没有改变。";
+inline constexpr const wchar_t* kPaintCannotStart = L"无法启动画图程序 mspaint.exe:系统中找不到它。";
+
 inline constexpr const wchar_t* kUnexpectedFailure = L"操作未能完成。";
 
 }  // namespace kavlor::texts
