@@ -40,4 +40,24 @@ inline constexpr const wchar_t* kPaintCannotStart = L"无法启动画图程序 m
 
 inline constexpr const wchar_t* kUnexpectedFailure = L"操作未能完成。";
 
+// The About window and the system-information tool.
+inline constexpr const wchar_t* kOkButton = L"确   定";
+inline constexpr const wchar_t* kAboutCaption = L"About Kavlor";
+inline constexpr const wchar_t* kAboutTitle = L"名称:      Kavlor 简化版";
+inline constexpr const wchar_t* kAboutVersion = L"版本:         V1.0.0.0";
+inline constexpr const wchar_t* kAboutDescription = L"助攻:          KV   ";
+inline constexpr const wchar_t* kAboutContact = L"联系我们:  ";
+inline constexpr const wchar_t* kAboutEmailPrefix = L"Email:";
+inline constexpr const wchar_t* kAboutSysInfoButton = L"系统信息";
+inline constexpr const wchar_t* kSysInfoUnavailable = L"此时系统信息不可用";
+
+// The help window.
+inline constexpr const wchar_t* kHelpCaption = L"Kavlor Help";
+inline constexpr const wchar_t* kHelpLine1 = L"1.遇到不会的理解的时候,把鼠标放到不会的下面,一般的都会有提示;";
+inline constexpr const wchar_t* kHelpLine2 =
+    L"2.本软件提供了一个批量互换BMP与JPG图片格式工具 捕获的都是BMP格式的图片 所以可以通过此工具转换 "
+    L"也可以批量进行转换BMP图片!位置在\"文件\"---\"新建\"---\"批量转换\".";
+inline constexpr const wchar_t* kHelpLine3 = L"3.如果你还遇到什么问题,请通过邮件或UC、QQ与我们联系!";
+inline constexpr const wchar_t* kHelpLine4 = L"4.感谢Orvelin编制的conversion.dll文件,没有此文件批量转换无法完成!";
+
 }  // namespace kavlor::texts

@@ -1,21 +1,9 @@
-// The About and help windows, and the main window's commands that show them.
+// The main window's commands that show the About and help windows.
 #include "app/MainWindow.h"
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
 
 namespace kavlor {
-
-void AboutWindow::Show(HWND) {}
-LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultProc(msg, wParam, lParam);
-}
-
-void HelpWindow::Show(HWND) {}
-LRESULT HelpWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultProc(msg, wParam, lParam);
-}
 
 void MainWindow::guanyuwm_Click()
 {
