@@ -210,7 +210,7 @@ void AboutWindow::OnCreate()
                {1800, 3120, 1125, 345}, m_dpi, font);
 
     const TwipsRect iconPlace{120, 120, 720, 720};
-    HWND icon = AddControl(m_hwnd, picIcon, L"STATIC", nullptr, SS_ICON | SS_CENTERIMAGE, iconPlace, m_dpi, font);
+    HWND icon = AddControl(m_hwnd, picIcon, L"STATIC", nullptr, SS_ICON | SS_CENTERIMAGE, iconPlace, m_dpi, nullptr);
     m_icon.reset(static_cast<HICON>(LoadImageW(gInstance, MAKEINTRESOURCEW(IDI_KAVLOR), IMAGE_ICON,
                                                PixelsFromTwips(iconPlace.width, m_dpi.x),
                                                PixelsFromTwips(iconPlace.height, m_dpi.y), LR_DEFAULTCOLOR)));
