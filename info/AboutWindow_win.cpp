@@ -4,6 +4,7 @@
 
 #include <shlwapi.h>
 
+#include <cwchar>
 #include <optional>
 #include <stdexcept>
 
@@ -55,7 +56,7 @@ std::wstring PathFromRegistryText(const std::string& text)
     int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    wide.resize(wide.find(L'\0') == std::wstring::npos ? wide.size() : wide.find(L'\0'));
+    wide.resize(std::wcslen(wide.c_str()));
     return wide;
 }
 
