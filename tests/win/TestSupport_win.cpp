@@ -284,8 +284,9 @@ MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()>
                 GetDlgItemTextW(box, 0xFFFF, text, 512);
                 m_text = text;
                 m_answeredAtMs = WallClockMs();
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                // Marked before the box can close, so that the code waiting on it sees it.
                 m_answered = true;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
                 if (m_afterAnswer) {
                     m_afterAnswer();
                 }
