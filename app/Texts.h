@@ -9,9 +9,9 @@ inline constexpr const wchar_t* kNoticeTitle = L"Kavlor 提示";
 
 // The maker's details shown by the status bar and used by the links.
 inline constexpr const wchar_t* kStatusNotice = L"Kavlor 截图工具 © 2026 Kavlor 开发组";
-inline constexpr const wchar_t* kWebAddress = L"https://kavlor.example.com/";
-inline constexpr const wchar_t* kContactAddress = L"support@kavlor.example.com";
-inline constexpr const wchar_t* kSecondContactAddress = L"feedback@kavlor.example.com";
+inline constexpr const wchar_t* kWebAddress = L"http://kavlor.example.com";
+inline constexpr const wchar_t* kContactAddress = L"kv@example.com";
+inline constexpr const wchar_t* kSecondContactAddress = L"kvhelp@example.com";
 
 // Automatic capture.
 inline constexpr const wchar_t* kAutoCaptureMessage = L"两秒钟内请单击要捕捉的窗口.";
