@@ -1,0 +1,273 @@
+// The custom region capture driven by real mouse input: the pixels it takes, the frame and
+// label it shows during the drag, and the state it leaves behind.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "app/resource.h"
+#include "base/App.h"
+#include "base/Handles.h"
+#include "capture/Capture_win.h"
+#include "capture/Selection.h"
+#include "tests/win/TestSupport_win.h"
+
+namespace kavlor::test {
+namespace {
+
+// A topmost pattern window covers this area (and the main window's part of it); every drag
+// stays inside it.
+constexpr RECT kArea{0, 0, 500, 400};
+constexpr DWORD kDeadlineMs = 10000;
+
+Pixels PatternPixels(const RECT& r)
+{
+    Pixels p{r.right - r.left, r.bottom - r.top, {}};
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            p.data.push_back(PatternColor(x, y));
+        }
+    }
+    return p;
+}
+
+// The pattern as it looks while `sel` is dragged: frame rows and columns inverted (corners
+// twice, so not at all) and the label's glyphs inverted, centred on the selection.
+Pixels ScreenDuringDrag(const RECT& sel, const std::wstring& label)
+{
+    Pixels screen = PatternPixels(kArea);
+    auto invert = [&](int x, int y) { screen.data[static_cast<size_t>(y) * screen.width + x] ^= 0xFFFFFF; };
+    for (int x = sel.left; x < sel.right; ++x) {
+        invert(x, sel.top);
+        invert(x, sel.bottom - 1);
+    }
+    for (int y = sel.top; y < sel.bottom; ++y) {
+        invert(sel.left, y);
+        invert(sel.right - 1, y);
+    }
+    // The glyphs as the default font of the display sets them in a monochrome bitmap with the
+    // default colours: ink is black.
+    UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    SIZE size{};
+    GetTextExtentPoint32W(display.get(), label.c_str(), static_cast<int>(label.size()), &size);
+    UniqueDC memory(CreateCompatibleDC(display.get()));
+    UniqueBitmap mono(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
+    {
+        SelectGuard select(memory.get(), mono.get());
+        TextOutW(memory.get(), 0, 0, label.c_str(), static_cast<int>(label.size()));
+    }
+    Pixels glyphs = ReadBitmap(mono.get());
+    LabelOrigin at = CentreLabel(Rect{sel.left, sel.top, sel.right, sel.bottom}, Size{size.cx, size.cy});
+    for (int y = 0; y < glyphs.height; ++y) {
+        for (int x = 0; x < glyphs.width; ++x) {
+            if (glyphs.at(x, y) == 0) {
+                invert(at.x + x, at.y + y);
+            }
+        }
+    }
+    return screen;
+}
+
+// Runs a script of input on a second thread: during the drag the UI thread sits in the modal
+// tracking loop, so input and looks at the screen have to come from elsewhere. Misses are
+// counted here and checked by the test on the UI thread.
+class Drag {
+public:
+    explicit Drag(std::function<void(Drag&)> script)
+        : m_uiThread(GetCurrentThreadId()), m_thread([this, script] {
+              script(*this);
+              m_done = true;
+          })
+    {
+    }
+    ~Drag() { m_thread.join(); }
+    // Runs this thread's messages (the press, and so the whole drag) until the script ends.
+    bool Run()
+    {
+        return PumpUntil([&] { return m_done.load(); }, 60000);
+    }
+
+    void ExpectScreen(const RECT& sel, const std::wstring& label)
+    {
+        Pixels expected = ScreenDuringDrag(sel, label);
+        m_framesMissed += !Poll([&] { return ReadScreen(kArea) == expected; });
+    }
+    void ReleaseLeft()
+    {
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        WaitEnded();
+    }
+    // The loop ends by releasing the mouse capture. When it does not, one more movement and
+    // release push it on so that the test fails instead of hanging.
+    void WaitEnded()
+    {
+        if (!Poll([&] { return !CaptureOfUiThread(); })) {
+            m_stuck = true;
+            POINT at{};
+            GetCursorPos(&at);
+            MoveMouse(at.x, at.y);
+            MouseButton(MOUSEEVENTF_LEFTUP);
+            Poll([&] { return !CaptureOfUiThread(); });
+        }
+    }
+    int framesMissed() const { return m_framesMissed; }
+    bool stuck() const { return m_stuck; }
+
+private:
+    static bool Poll(const std::function<bool()>& done)
+    {
+        for (DWORD start = GetTickCount(); !done();) {
+            if (GetTickCount() - start >= kDeadlineMs) {
+                return false;
+            }
+            Sleep(5);  // another thread's screen and state: there is no message to wait for
+        }
+        return true;
+    }
+    HWND CaptureOfUiThread() const
+    {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        GetGUIThreadInfo(m_uiThread, &info);
+        return info.hwndCapture;
+    }
+
+    DWORD m_uiThread;
+    std::atomic<int> m_framesMissed{0};
+    std::atomic<bool> m_stuck{false};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+class Selection : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        m_pattern = std::make_unique<PatternWindow>(kArea);
+        ASSERT_TRUE(m_pattern->WaitShown());
+    }
+    void TearDown() override
+    {
+        m_pattern.reset();
+        MainWindowTest::TearDown();
+    }
+    // Arms with F9's command, drags from `from` to `to` and waits for the re-posted release.
+    void Select(POINT from, POINT to, const std::wstring& label)
+    {
+        Command(ID_zidingyi);
+        RECT sel{std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x), std::max(from.y, to.y)};
+        Drag drag([&](Drag& d) {
+            MoveMouse(from.x, from.y);
+            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            MoveMouse(to.x, to.y);
+            d.ExpectScreen(sel, label);
+            d.ReleaseLeft();
+        });
+        ASSERT_TRUE(drag.Run());
+        EXPECT_EQ(drag.framesMissed(), 0);
+        EXPECT_FALSE(drag.stuck());
+        ExpectIdle();
+        EXPECT_EQ(ReadScreen(kArea), PatternPixels(kArea)) << "frame or label left on the screen";
+    }
+    void ExpectIdle()
+    {
+        EXPECT_TRUE(PumpUntil([] { return GetAppMousePointer() == AppMousePointer::Default; }));
+        EXPECT_FALSE(window().State().SelectionArmed);
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+    Pixels Picture1Pixels()
+    {
+        const PicturePtr& picture = window().Picture1().GetPicture();
+        return picture ? ReadBitmap(picture->Bitmap()) : Pixels{};
+    }
+
+    std::unique_ptr<PatternWindow> m_pattern;
+};
+
+TEST_F(Selection, DragCopiesExactlyTheSelectedPixelsWhicheverCornerItStartsFrom)
+{
+    const POINT rows[][2] = {{{100, 100}, {400, 300}}, {{400, 300}, {100, 100}}, {{400, 100}, {100, 300}}};
+    for (const auto& row : rows) {
+        window().Picture1().SetPicture(nullptr);
+        Select(row[0], row[1], L"300x200");
+        EXPECT_EQ(Picture1Pixels(), PatternPixels(RECT{100, 100, 400, 300})) << row[0].x << "," << row[0].y;
+        EXPECT_EQ(ReadClipboardBitmap(), Picture1Pixels());
+    }
+}
+
+TEST_F(Selection, OnlyTheLeftButtonStartsAndEndsIt)
+{
+    Command(ID_zidingyi);
+    Command(ID_zidingyi);
+    for (DWORD flags : {MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP}) {
+        MoveMouse(50, 50);
+        MouseButton(flags);
+        PumpPending();
+        EXPECT_TRUE(window().State().SelectionArmed);
+        EXPECT_EQ(GetAppMousePointer(), AppMousePointer::Crosshair);
+        EXPECT_EQ(GetCapture(), window().Hwnd());
+    }
+    // During the drag the frame follows the cursor through right and middle clicks and keys;
+    // none of them ends it, so the picture is the rectangle of the left release.
+    Drag drag([](Drag& d) {
+        MoveMouse(100, 100);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        MoveMouse(400, 300);
+        MouseButton(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP);
+        d.ExpectScreen(RECT{100, 100, 400, 300}, L"300x200");
+        PressKey(VK_ESCAPE);
+        PressKey('A');
+        MoveMouse(300, 250);
+        MouseButton(MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP);
+        d.ExpectScreen(RECT{100, 100, 300, 250}, L"200x150");
+        MoveMouse(250, 200);
+        d.ReleaseLeft();
+    });
+    ASSERT_TRUE(drag.Run());
+    EXPECT_EQ(drag.framesMissed(), 0);
+    EXPECT_FALSE(drag.stuck());
+    ExpectIdle();
+    EXPECT_EQ(Picture1Pixels(), PatternPixels(RECT{100, 100, 250, 200}));
+}
+
+// Press and release arrive together, before the loop starts: the release must still end it.
+// The empty rectangle draws nothing and copies nothing; the picture and clipboard stay.
+TEST_F(Selection, ClickWithoutMovingSelectsNothingAndLeavesTheProgramIdle)
+{
+    window().Picture1().SetPicture(CaptureScreen());
+    PicturePtr before = window().Picture1().GetPicture();
+    DWORD clipboard = GetClipboardSequenceNumber();
+    Command(ID_zidingyi);
+    MoveMouse(150, 150);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    Drag drag([](Drag& d) { d.WaitEnded(); });
+    ASSERT_TRUE(drag.Run());
+    EXPECT_FALSE(drag.stuck());
+    ExpectIdle();
+    EXPECT_EQ(window().Picture1().GetPicture(), before);
+    EXPECT_EQ(GetClipboardSequenceNumber(), clipboard);
+    EXPECT_EQ(ReadScreen(kArea), PatternPixels(kArea));
+}
+
+TEST_F(Selection, MaximisedWindowComesBackNormalAndASecondSelectionWorks)
+{
+    ShowWindow(window().Hwnd(), SW_MAXIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(window().Hwnd()) != FALSE; }));
+    Select(POINT{100, 100}, POINT{400, 300}, L"300x200");
+    EXPECT_FALSE(IsZoomed(window().Hwnd()));
+    EXPECT_FALSE(IsIconic(window().Hwnd()));
+
+    Select(POINT{150, 120}, POINT{250, 220}, L"100x100");
+    EXPECT_EQ(Picture1Pixels(), PatternPixels(RECT{150, 120, 250, 220}));
+}
+
+}  // namespace
+}  // namespace kavlor::test
