@@ -1,4 +1,5 @@
-// Benchmark: how long a full-screen capture takes next to a bare blit of the same size.
+// Benchmark: how long a full-screen capture takes next to a bare blit of the same size, and
+// what one erase and redraw of the selection frame costs.
 // Run it through `make bench`; it prints times, it checks nothing.
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 
 #include "base/App.h"
 #include "base/Handles.h"
+#include "bench/SelectionBench_win.h"
 #include "capture/Capture_win.h"
 
 namespace {
@@ -69,6 +71,8 @@ int main()
     std::printf("  CaptureScreen     : %8.3f ms\n", capture);
     std::printf("  ratio             : %8.3f (goal: at most 1.10)\n", capture / bare);
     std::fflush(stdout);
+    // The region selection's cost per mouse message, next to the capture above.
+    BenchSelectionFrame();
     ShutdownApplication();
     return 0;
 }
