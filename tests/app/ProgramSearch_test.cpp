@@ -29,10 +29,5 @@ TEST(ProgramSearch, SystemFoldersThenAbsolutePathEntriesWithoutRepeats)
     }
 }
 
-TEST(ProgramSearch, RelativeSystemFolderIsLeftOutToo)
-{
-    EXPECT_EQ(ProgramSearchFolders(L"", L"windows", L"D:\\x"), Folders{L"D:\\x"});
-}
-
 }  // namespace
 }  // namespace kavlor
