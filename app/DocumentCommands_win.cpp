@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramSearch.h"
 #include "app/Texts.h"
+#include "base/Process.h"
 
 namespace kavlor {
 
@@ -87,32 +88,6 @@ std::optional<std::wstring> FindSystemProgram(const std::wstring& name)
     return std::nullopt;
 }
 
-bool StartProgram(const std::wstring& path, WORD showCommand)
-{
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = showCommand;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
-std::string AnsiText(const std::wstring& text)
-{
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), bytes, nullptr, nullptr);
-    return ansi;
-}
-
 void OpenLink(const std::wstring& link)
 {
     // The result is ignored: a system without browser or mail program simply shows nothing.
@@ -130,7 +105,7 @@ DocumentServices& ActiveDocumentServices()
 void MainWindow::huatu_Click()
 {
     std::optional<std::wstring> paint = FindSystemProgram(L"mspaint.exe");
-    if (!paint || !StartProgram(*paint, SW_SHOWNORMAL)) {
+    if (!paint || !StartProgram(*paint)) {
         ShowMessage(m_hwnd, texts::kPaintCannotStart, texts::kNoticeTitle);
     }
 }
@@ -207,7 +182,7 @@ void MainWindow::shezhi_Click()
 {
     // The wallpaper source is the text of CurrentImagePath, not the picture shown: after a
     // full-screen capture from the menu it is a handle number, which the system may refuse.
-    std::string path = AnsiText(m_state.CurrentImagePath);
+    std::string path = AnsiFromWide(m_state.CurrentImagePath);
     if (!ActiveDocumentServices().systemParametersInfoA(SPI_SETDESKWALLPAPER, static_cast<UINT>(-1), path.data(),
                                                        SPIF_UPDATEINIFILE)) {
         // The window's own pointer goes back to its arrow. The application-wide crosshair of

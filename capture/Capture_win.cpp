@@ -74,15 +74,26 @@ PicturePtr CaptureScreen()
                          ScreenPixelsFromTwips(heightTwips, twipsPerPixelY));
 }
 
-PicturePtr CaptureForm(HWND frmSrc)
+namespace {
+
+// The whole window, frame included. A window that is not there leaves the rectangle at zeros
+// and asks for a grab of no size.
+PicturePtr CaptureWholeWindow(HWND hwnd)
 {
     RECT outer{};
-    GetWindowRect(frmSrc, &outer);
+    GetWindowRect(hwnd, &outer);
     auto size = Extent(Rect{outer.left, outer.top, outer.right, outer.bottom});
     if (!size) {
         return nullptr;
     }
-    return CaptureWindow(frmSrc, false, 0, 0, size->cx, size->cy);
+    return CaptureWindow(hwnd, false, 0, 0, size->cx, size->cy);
+}
+
+}  // namespace
+
+PicturePtr CaptureForm(HWND frmSrc)
+{
+    return CaptureWholeWindow(frmSrc);
 }
 
 PicturePtr CaptureClient(HWND frmSrc)
@@ -94,14 +105,7 @@ PicturePtr CaptureClient(HWND frmSrc)
 
 PicturePtr CaptureActiveWindow()
 {
-    HWND foreground = GetForegroundWindow();
-    RECT r{};
-    GetWindowRect(foreground, &r);
-    auto size = Extent(Rect{r.left, r.top, r.right, r.bottom});
-    if (!size) {
-        return nullptr;
-    }
-    return CaptureWindow(foreground, false, 0, 0, size->cx, size->cy);
+    return CaptureWholeWindow(GetForegroundWindow());
 }
 
 ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)

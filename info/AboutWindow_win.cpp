@@ -2,7 +2,6 @@
 // system-information tool found through the registry.
 #include "info/AboutWindow_win.h"
 
-#include <shlwapi.h>
 
 #include <cwchar>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "base/App.h"
+#include "base/Process.h"
 #include "base/Units.h"
 #include "info/RegistryValue.h"
 
@@ -53,9 +53,7 @@ std::wstring PathFromRegistryText(const std::string& text)
     if (text.empty()) {
         return {};
     }
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    std::wstring wide = WideFromAnsi(text);
     wide.resize(std::wcslen(wide.c_str()));
     return wide;
 }
@@ -89,31 +87,6 @@ std::optional<std::wstring> FindSysInfoProgram()
         return std::nullopt;
     }
     return program;
-}
-
-// The registry holds the program's path, not a command line. It goes to CreateProcess as the
-// program name and, quoted, as the command line: unquoted, a path such as
-// "C:\Program Files\...\msinfo32.exe" would first try "C:\Program.exe". A relative path would
-// be looked for in the current directory, which the file dialogs move to the user's folders,
-// so it is refused like a missing program. The program is left to run on its own.
-bool StartProgram(const std::wstring& path)
-{
-    if (path.empty() || PathIsRelativeW(path.c_str())) {
-        return false;
-    }
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
 }
 
 }  // namespace

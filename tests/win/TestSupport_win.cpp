@@ -102,12 +102,9 @@ void PumpPending()
 
 namespace {
 
-Pixels ReadSelected(HDC source, int x, int y, int width, int height)
+// A 32-bit top-down DIB description: rows from the top, one 0x00RRGGBB word a pixel.
+BITMAPINFO TopDown32(int width, int height)
 {
-    Pixels out;
-    out.width = width;
-    out.height = height;
-    out.data.resize(static_cast<size_t>(width) * height);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -115,6 +112,16 @@ Pixels ReadSelected(HDC source, int x, int y, int width, int height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+Pixels ReadSelected(HDC source, int x, int y, int width, int height)
+{
+    Pixels out;
+    out.width = width;
+    out.height = height;
+    out.data.resize(static_cast<size_t>(width) * height);
+    BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     UniqueBitmap dib(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueDC memory(CreateCompatibleDC(source));
@@ -227,13 +234,7 @@ LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
             bits[static_cast<size_t>(y) * width + x] = PatternColor(origin.x + x, origin.y + y);
         }
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32(width, height);
     SetDIBitsToDevice(paint.get(), 0, 0, width, height, 0, 0, 0, height, bits.data(), &info, DIB_RGB_COLORS);
     return 0;
 }
