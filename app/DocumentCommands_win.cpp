@@ -73,9 +73,8 @@ std::wstring SystemFolder(UINT(WINAPI* query)(LPWSTR, UINT))
 // planted there must not start in place of the system's.
 std::optional<std::wstring> FindSystemProgram(const std::wstring& name)
 {
-    for (const std::wstring& folder : ProgramSearchFolders(SystemFolder(GetSystemDirectoryW),
-                                                           SystemFolder(GetWindowsDirectoryW),
-                                                           EnvironmentValue(L"PATH"))) {
+    for (const std::wstring& folder : ProgramSearchFolders(
+             SystemFolder(GetSystemDirectoryW), SystemFolder(GetWindowsDirectoryW), EnvironmentValue(L"PATH"))) {
         std::wstring candidate = folder;
         if (candidate.back() != L'\\' && candidate.back() != L'/') {
             candidate.push_back(L'\\');
@@ -184,7 +183,7 @@ void MainWindow::shezhi_Click()
     // full-screen capture from the menu it is a handle number, which the system may refuse.
     std::string path = AnsiFromWide(m_state.CurrentImagePath);
     if (!ActiveDocumentServices().systemParametersInfoA(SPI_SETDESKWALLPAPER, static_cast<UINT>(-1), path.data(),
-                                                       SPIF_UPDATEINIFILE)) {
+                                                        SPIF_UPDATEINIFILE)) {
         // The window's own pointer goes back to its arrow. The application-wide crosshair of
         // an armed region selection is not the window's and stays.
         if (GetAppMousePointer() == AppMousePointer::Default) {

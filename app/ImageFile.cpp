@@ -14,7 +14,12 @@ bool PictureSizeAllowed(uint64_t width, uint64_t height)
 std::optional<BmpLayout> PlanBmp(int32_t width, int32_t height, uint16_t bitCount)
 {
     switch (bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default: return std::nullopt;
     }
     if (width <= 0 || height <= 0) {
@@ -47,8 +52,8 @@ void Put(std::array<uint8_t, N>& bytes, size_t at, uint32_t value, int count)
 }  // namespace
 
 std::array<uint8_t, kBmpFileHeaderBytes + kBmpInfoHeaderBytes> BmpHeaders(const BmpLayout& layout, int32_t width,
-                                                                           int32_t height, uint16_t bitCount,
-                                                                           int32_t pixelsPerMetre)
+                                                                          int32_t height, uint16_t bitCount,
+                                                                          int32_t pixelsPerMetre)
 {
     std::array<uint8_t, kBmpFileHeaderBytes + kBmpInfoHeaderBytes> h{};
     h[0] = 'B';
@@ -58,14 +63,14 @@ std::array<uint8_t, kBmpFileHeaderBytes + kBmpInfoHeaderBytes> BmpHeaders(const 
     Put(h, 14, kBmpInfoHeaderBytes, 4);
     Put(h, 18, static_cast<uint32_t>(width), 4);
     Put(h, 22, static_cast<uint32_t>(height), 4);  // positive: rows run from the bottom up
-    Put(h, 26, 1, 2);                               // planes
+    Put(h, 26, 1, 2);                              // planes
     Put(h, 28, bitCount, 2);
-    Put(h, 30, 0, 4);                               // uncompressed
+    Put(h, 30, 0, 4);  // uncompressed
     Put(h, 34, layout.imageBytes, 4);
     Put(h, 38, static_cast<uint32_t>(pixelsPerMetre), 4);
     Put(h, 42, static_cast<uint32_t>(pixelsPerMetre), 4);
     Put(h, 46, layout.colorCount, 4);
-    Put(h, 50, 0, 4);                               // every colour matters
+    Put(h, 50, 0, 4);  // every colour matters
     return h;
 }
 

@@ -16,10 +16,10 @@ bool PictureSizeAllowed(uint64_t width, uint64_t height);
 
 // Where everything lies in a bottom-up, uncompressed BMP file.
 struct BmpLayout {
-    uint32_t stride = 0;        // bytes per pixel row, padded to four bytes
+    uint32_t stride = 0;  // bytes per pixel row, padded to four bytes
     uint32_t imageBytes = 0;
-    uint32_t colorCount = 0;    // colour-table entries: 2, 16 or 256 up to 8 bits, else 0
-    uint32_t pixelOffset = 0;   // headers plus colour table
+    uint32_t colorCount = 0;   // colour-table entries: 2, 16 or 256 up to 8 bits, else 0
+    uint32_t pixelOffset = 0;  // headers plus colour table
     uint32_t fileBytes = 0;
     bool operator==(const BmpLayout&) const = default;
 };
@@ -33,8 +33,8 @@ std::optional<BmpLayout> PlanBmp(int32_t width, int32_t height, uint16_t bitCoun
 
 // The file header and the information header (54 bytes, little-endian) of that layout.
 std::array<uint8_t, kBmpFileHeaderBytes + kBmpInfoHeaderBytes> BmpHeaders(const BmpLayout& layout, int32_t width,
-                                                                           int32_t height, uint16_t bitCount,
-                                                                           int32_t pixelsPerMetre);
+                                                                          int32_t height, uint16_t bitCount,
+                                                                          int32_t pixelsPerMetre);
 
 // Resolution for the BMP header from dots per inch, rounded to the nearest whole number.
 int32_t PixelsPerMetre(int dpi);

@@ -134,8 +134,8 @@ public:
         for (int attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
             m_path = folder + L"~kavlor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                      std::to_wstring(GetTickCount() + attempt) + L".tmp";
-            m_file.reset(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+            m_file.reset(
+                CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
                 break;
             }
@@ -165,7 +165,8 @@ public:
     {
         bool flushed = FlushFileBuffers(m_file.get()) != FALSE;
         m_file.reset();
-        if (!flushed || !MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!flushed ||
+            !MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return false;
         }
         m_path.clear();
@@ -255,8 +256,8 @@ ImageSaveError SavePictureFile(const Picture& picture, const std::wstring& path)
     if (!temp.Created()) {
         return ImageSaveError::CannotCreate;
     }
-    auto headers = BmpHeaders(*layout, bm.bmWidth, bm.bmHeight, bitCount,
-                              PixelsPerMetre(GetDeviceCaps(screen.get(), LOGPIXELSX)));
+    auto headers =
+        BmpHeaders(*layout, bm.bmWidth, bm.bmHeight, bitCount, PixelsPerMetre(GetDeviceCaps(screen.get(), LOGPIXELSX)));
     if (!temp.Write(headers.data(), headers.size()) || !temp.Write(info.colors, layout->colorCount * sizeof(RGBQUAD))) {
         return ImageSaveError::WriteFailed;
     }

@@ -30,10 +30,10 @@ ImageLoad LoadPictureFile(const std::wstring& path);
 
 enum class ImageSaveError {
     None,
-    NoPixels,        // the picture's bits could not be read or have no BMP form
-    CannotCreate,    // no new file can be made in the target's folder
-    WriteFailed,     // writing the new file failed, for instance on a full disk
-    CannotReplace,   // the target cannot be replaced: in use, or a folder
+    NoPixels,       // the picture's bits could not be read or have no BMP form
+    CannotCreate,   // no new file can be made in the target's folder
+    WriteFailed,    // writing the new file failed, for instance on a full disk
+    CannotReplace,  // the target cannot be replaced: in use, or a folder
 };
 
 // Writes the picture as an uncompressed BMP at its own size and depth. The file is written

@@ -7,10 +7,10 @@ namespace kavlor {
 inline constexpr double kMinOuterTwips = 1680.0;
 
 enum class ResizeAction {
-    None,         // minimised: leave everything as it is
-    SnapWidth,    // set the outer width to the minimum; the resize this causes runs the rule again
-    SnapHeight,   // the same for the height
-    LayOut,       // place the picture box
+    None,        // minimised: leave everything as it is
+    SnapWidth,   // set the outer width to the minimum; the resize this causes runs the rule again
+    SnapHeight,  // the same for the height
+    LayOut,      // place the picture box
 };
 
 // The outer size is compared as single-precision twips, strictly: exactly the minimum passes.

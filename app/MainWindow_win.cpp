@@ -114,8 +114,7 @@ bool MainWindow::Create(int showCommand)
     int height = outer.bottom - outer.top;
     int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    if (!BaseWindow::Create(0, texts::kMainCaption, style, x, y, width, height, nullptr,
-                            BuildMenuBar(kMenu))) {
+    if (!BaseWindow::Create(0, texts::kMainCaption, style, x, y, width, height, nullptr, BuildMenuBar(kMenu))) {
         return false;
     }
     m_accelerators.reset(BuildAccelerators(kMenu));
@@ -133,9 +132,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_GETMINMAXINFO: OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-    case WM_LBUTTONDOWN: Form_MouseDown(1, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_RBUTTONDOWN: Form_MouseDown(2, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_MBUTTONDOWN: Form_MouseDown(4, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONDOWN:
+        Form_MouseDown(1, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_RBUTTONDOWN:
+        Form_MouseDown(2, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MBUTTONDOWN:
+        Form_MouseDown(4, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_LBUTTONUP: Form_MouseUp(1, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_RBUTTONUP: Form_MouseUp(2, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MBUTTONUP: Form_MouseUp(4, MouseShiftBits(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
@@ -176,8 +181,7 @@ void MainWindow::OnSize(UINT state)
     double heightTwips = TwipsFromPixels(outer.bottom - outer.top, dpiY);
     // Snapping resizes the window, which sends WM_SIZE again: the rule then runs nested.
     switch (DecideResize(state == SIZE_MINIMIZED || IsIconic(m_hwnd), widthTwips, heightTwips)) {
-    case ResizeAction::None:
-        break;
+    case ResizeAction::None: break;
     case ResizeAction::SnapWidth:
         SetWindowPos(m_hwnd, nullptr, 0, 0, PixelsFromTwips(kMinOuterTwips, dpiX), outer.bottom - outer.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -186,9 +190,7 @@ void MainWindow::OnSize(UINT state)
         SetWindowPos(m_hwnd, nullptr, 0, 0, outer.right - outer.left, PixelsFromTwips(kMinOuterTwips, dpiY),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
-    case ResizeAction::LayOut:
-        LayOutPicture1();
-        break;
+    case ResizeAction::LayOut: LayOutPicture1(); break;
     }
 }
 

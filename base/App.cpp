@@ -133,8 +133,7 @@ bool RunMessagesUntil(long long untilMs)
             return true;
         }
         // Sleep until a message arrives or the time is up, whichever comes first.
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(untilMs - now), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(untilMs - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

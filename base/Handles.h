@@ -118,8 +118,7 @@ private:
 class PaletteGuard {
 public:
     PaletteGuard(HDC hdc, HPALETTE palette, BOOL background)
-        : m_hdc(hdc), m_previous(palette ? SelectPalette(hdc, palette, background) : nullptr),
-          m_background(background)
+        : m_hdc(hdc), m_previous(palette ? SelectPalette(hdc, palette, background) : nullptr), m_background(background)
     {
     }
     PaletteGuard(const PaletteGuard&) = delete;

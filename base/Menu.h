@@ -7,11 +7,11 @@
 namespace kavlor {
 
 struct MenuItemSpec {
-    int level;              // 0 = menu bar, 1 = in a drop-down, 2 = in a submenu of it
-    const char* name;       // the item's name, for finding it again
-    const wchar_t* caption; // "-" is a separator
-    int id;                 // command id; 0 for items that only open a submenu
-    UINT shortcutKey;       // virtual key of a shortcut (F5...), 0 for none
+    int level;               // 0 = menu bar, 1 = in a drop-down, 2 = in a submenu of it
+    const char* name;        // the item's name, for finding it again
+    const wchar_t* caption;  // "-" is a separator
+    int id;                  // command id; 0 for items that only open a submenu
+    UINT shortcutKey;        // virtual key of a shortcut (F5...), 0 for none
     const wchar_t* shortcutText;
     bool enabled;
 };

@@ -32,8 +32,7 @@ void PictureBox::PaintContent(HDC hdc, const RECT& area) const
 LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PaintDC paint(m_hwnd);
         PaintContent(paint.get(), paint.paintRect());
@@ -45,8 +44,7 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         PaintContent(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
-    default:
-        return DefaultProc(msg, wParam, lParam);
+    default: return DefaultProc(msg, wParam, lParam);
     }
 }
 

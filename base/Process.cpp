@@ -28,8 +28,8 @@ bool StartProgram(const std::wstring& path)
 
 std::string AnsiFromWide(const std::wstring& text)
 {
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
+    int bytes =
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), bytes, nullptr, nullptr);
     return ansi;

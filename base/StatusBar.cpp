@@ -18,9 +18,8 @@ bool StatusBar::Create(HWND parent, int id, const wchar_t* notice, int height, i
 {
     m_fixedWidth = fixedWidth;
     m_hwnd = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr,
-                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | SBARS_TOOLTIPS, 0, 0,
-                             0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), gInstance,
-                             nullptr);
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | SBARS_TOOLTIPS, 0, 0, 0, 0,
+                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), gInstance, nullptr);
     if (!m_hwnd) {
         return false;
     }
@@ -76,8 +75,7 @@ std::wstring StatusBar::PanelText(int panel) const
     return text;
 }
 
-LRESULT CALLBACK StatusBar::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR self)
+LRESULT CALLBACK StatusBar::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
 {
     if (msg == WM_TIMER && wParam == kClockTimer) {
         reinterpret_cast<StatusBar*>(self)->Refresh();

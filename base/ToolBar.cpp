@@ -12,10 +12,8 @@ bool ToolBar::Create(HWND parent, int id, std::span<const ToolButtonSpec> button
 {
     m_buttons = buttons;
     m_hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
-                                 CCS_TOP,
-                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             gInstance, nullptr);
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0,
+                             0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), gInstance, nullptr);
     if (!m_hwnd) {
         return false;
     }

@@ -12,17 +12,17 @@ namespace kavlor {
 
 struct ToolButtonSpec {
     const wchar_t* caption;
-    const wchar_t* key;      // what the click handler dispatches on
+    const wchar_t* key;  // what the click handler dispatches on
     const wchar_t* toolTip;
-    int image;               // 1-based index into the image strip
+    int image;  // 1-based index into the image strip
     int id;
 };
 
 class ToolBar {
 public:
     // `strip` is a bitmap resource of 32x32 images side by side, `maskColor` shown transparent.
-    bool Create(HWND parent, int id, std::span<const ToolButtonSpec> buttons, int stripResource,
-                COLORREF maskColor, SIZE buttonSize);
+    bool Create(HWND parent, int id, std::span<const ToolButtonSpec> buttons, int stripResource, COLORREF maskColor,
+                SIZE buttonSize);
     HWND Hwnd() const { return m_hwnd; }
     int Height() const;
     // Keeps the tool bar along the parent's top edge; call on every resize of the parent.

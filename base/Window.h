@@ -29,19 +29,15 @@ public:
     bool Exists() const { return m_hwnd != nullptr; }
 
 protected:
-    bool Create(DWORD exStyle, const wchar_t* caption, DWORD style, int x, int y, int cx, int cy,
-                HWND parent, HMENU menuOrId)
+    bool Create(DWORD exStyle, const wchar_t* caption, DWORD style, int x, int y, int cx, int cy, HWND parent,
+                HMENU menuOrId)
     {
         RegisterOnce();
-        CreateWindowExW(exStyle, Derived::kClassName, caption, style, x, y, cx, cy, parent, menuOrId,
-                        gInstance, this);
+        CreateWindowExW(exStyle, Derived::kClassName, caption, style, x, y, cx, cy, parent, menuOrId, gInstance, this);
         return m_hwnd != nullptr;
     }
 
-    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        return DefWindowProcW(m_hwnd, msg, wParam, lParam);
-    }
+    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(m_hwnd, msg, wParam, lParam); }
 
     HWND m_hwnd = nullptr;
 
@@ -61,7 +57,7 @@ private:
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = Derived::kClassName;
-        if constexpr (requires(WNDCLASSEXW& c) { Derived::AdjustClass(c); }) {
+        if constexpr (requires(WNDCLASSEXW & c) { Derived::AdjustClass(c); }) {
             Derived::AdjustClass(wc);
         }
         RegisterClassExW(&wc);

@@ -35,8 +35,8 @@ PicturePtr CaptureWindow(HWND hWndSrc, bool Client, int32_t LeftSrc, int32_t Top
     UniqueBitmap bitmap(CreateCompatibleBitmap(source.get(), WidthSrc, HeightSrc));
     HGDIOBJ previousBitmap = SelectObject(memory.get(), bitmap.get());
 
-    const bool hasPalette = (GetDeviceCaps(source.get(), RASTERCAPS) & RC_PALETTE) != 0 &&
-                            GetDeviceCaps(source.get(), SIZEPALETTE) == 256;
+    const bool hasPalette =
+        (GetDeviceCaps(source.get(), RASTERCAPS) & RC_PALETTE) != 0 && GetDeviceCaps(source.get(), SIZEPALETTE) == 256;
     UniquePalette palette;
     HPALETTE previousPalette = nullptr;
     if (hasPalette) {

@@ -23,11 +23,11 @@ PicturePtr CaptureClient(HWND frmSrc);
 PicturePtr CaptureActiveWindow();
 
 enum class ClipboardCopy {
-    Copied,     // the clipboard holds the new bitmap
-    Empty,      // a rectangle without area: nothing was copied, the clipboard is unchanged
-    Overflow,   // the rectangle's extent does not fit 32 bits
-    NoOwner,    // the application has no active window to own the clipboard
-    Failed,     // the clipboard refused the bitmap
+    Copied,    // the clipboard holds the new bitmap
+    Empty,     // a rectangle without area: nothing was copied, the clipboard is unchanged
+    Overflow,  // the rectangle's extent does not fit 32 bits
+    NoOwner,   // the application has no active window to own the clipboard
+    Failed,    // the clipboard refused the bitmap
 };
 // Copies a screen rectangle into a bitmap and puts it on the clipboard.
 ClipboardCopy CopyScreenRectToClipboard(const Rect& rect);

@@ -2,7 +2,6 @@
 // system-information tool found through the registry.
 #include "info/AboutWindow_win.h"
 
-
 #include <cwchar>
 #include <optional>
 #include <stdexcept>
@@ -150,8 +149,8 @@ bool AboutWindow::GetKeyValue(HKEY keyRoot, const std::string& keyName, const st
     std::string buffer(kValueBufferSize, '\0');
     DWORD type = 0;
     DWORD size = kValueBufferSize;
-    if (RegQueryValueExA(key.get(), subKeyRef.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key.get(), subKeyRef.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS) {
         keyVal.clear();
         return false;
     }
@@ -192,8 +191,8 @@ void AboutWindow::OnCreate()
 
     AddControl(m_hwnd, lblTitle, L"STATIC", texts::kAboutTitle, kLabelStyle, {1080, 360, 2925, 240}, m_dpi, font);
     AddControl(m_hwnd, lblVersion, L"STATIC", texts::kAboutVersion, kLabelStyle, {1050, 720, 2565, 345}, m_dpi, font);
-    AddControl(m_hwnd, lblDescription, L"STATIC", texts::kAboutDescription, kLabelStyle, {1050, 1125, 2445, 210},
-               m_dpi, font);
+    AddControl(m_hwnd, lblDescription, L"STATIC", texts::kAboutDescription, kLabelStyle, {1050, 1125, 2445, 210}, m_dpi,
+               font);
     AddControl(m_hwnd, Label1, L"STATIC", texts::kAboutContact, kLabelStyle, {1080, 1560, 1095, 255}, m_dpi, font);
     AddControl(m_hwnd, Label3, L"STATIC", texts::kWebAddress, kLabelStyle, {1200, 1920, 3015, 255}, m_dpi, font);
     std::wstring email = std::wstring(texts::kAboutEmailPrefix) + texts::kContactAddress;
@@ -207,9 +206,7 @@ void AboutWindow::OnCommand(int id)
     case IDCANCEL:  // cmdOK is the cancel button as well: Esc presses it
         cmdOK_Click();
         break;
-    case cmdSysInfo:
-        cmdSysInfo_Click();
-        break;
+    case cmdSysInfo: cmdSysInfo_Click(); break;
     }
 }
 

@@ -16,22 +16,21 @@ ScreenDpi GetScreenDpi()
 }
 
 // Each of left, top, width and height is converted on its own, as the design gives them.
-HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style,
-                const TwipsRect& place, ScreenDpi dpi, HFONT font)
+HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style, const TwipsRect& place,
+                ScreenDpi dpi, HFONT font)
 {
     HWND control = CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style,
                                    PixelsFromTwips(place.left, dpi.x), PixelsFromTwips(place.top, dpi.y),
-                                   PixelsFromTwips(place.width, dpi.x), PixelsFromTwips(place.height, dpi.y),
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), gInstance, nullptr);
+                                   PixelsFromTwips(place.width, dpi.x), PixelsFromTwips(place.height, dpi.y), parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), gInstance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 
 HFONT CreateSongtiFont(int dpiY, int weight)
 {
-    return CreateFontW(-MulDiv(9, dpiY, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       L"宋体");
+    return CreateFontW(-MulDiv(9, dpiY, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体");
 }
 
 RECT PlaceOverOwner(HWND owner, DWORD style, DWORD exStyle, const TwipsRect& client, ScreenDpi dpi)

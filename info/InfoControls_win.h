@@ -21,8 +21,8 @@ struct ScreenDpi {
 ScreenDpi GetScreenDpi();
 
 // Creates a child control at `place` with `font`; its text is shown exactly (no '&' prefixes).
-HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style,
-                const TwipsRect& place, ScreenDpi dpi, HFONT font);
+HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style, const TwipsRect& place,
+                ScreenDpi dpi, HFONT font);
 
 // "宋体" (SimSun), 9 points, GB2312 character set, of the given weight. The caller owns it.
 HFONT CreateSongtiFont(int dpiY, int weight);

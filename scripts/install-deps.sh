@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ make
+    cmake ninja-build g++ make clang-format git
     googletest libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386

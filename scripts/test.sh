@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, then the Windows integration tests of the i686 and
 # x86_64 builds, each in a private Wine session on a true-colour display and on a small
-# 256-colour display. Ends with CTest's summary of each run and one line totalling them.
+# 256-colour display, after a format check of the sources. Ends with CTest's summary of each run and one line totalling them.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,6 +14,13 @@ run() {
     "$@" 2>&1 | tee -a "$log"
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 }
+
+# The code keeps one format (.clang-format); a change that breaks it fails the suite.
+echo "== clang-format --dry-run"
+if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
+    echo "Some files are not formatted: run clang-format -i on them."
+    status=1
+fi
 
 run ctest --preset host
 for preset in mingw32 mingw64; do

@@ -15,9 +15,16 @@ TEST(ImageFile, PictureSizeLimitIsPerSideAndInAll)
         uint64_t height;
         bool allowed;
     } rows[] = {
-        {1, 1, true},         {32767, 3051, true},     {32768, 1, false}, {1, 32768, false},
-        {10000, 10000, true}, {10001, 10000, false},  {0, 5, false},     {5, 0, false},
-        {4294967291u, 3, false}, {UINT64_MAX, UINT64_MAX, false},
+        {1, 1, true},
+        {32767, 3051, true},
+        {32768, 1, false},
+        {1, 32768, false},
+        {10000, 10000, true},
+        {10001, 10000, false},
+        {0, 5, false},
+        {5, 0, false},
+        {4294967291u, 3, false},
+        {UINT64_MAX, UINT64_MAX, false},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(PictureSizeAllowed(row.width, row.height), row.allowed) << row.width << "x" << row.height;
@@ -32,16 +39,13 @@ TEST(ImageFile, BmpRowsArePaddedToFourBytesAfterHeadersAndColourTable)
         uint16_t bits;
         BmpLayout layout;
     } rows[] = {
-        {3, 2, 24, {12, 24, 0, 54, 78}},
-        {4, 2, 24, {12, 24, 0, 54, 78}},
-        {5, 3, 32, {20, 60, 0, 54, 114}},
-        {3, 1, 16, {8, 8, 0, 54, 62}},
-        {5, 2, 8, {8, 16, 256, 1078, 1094}},
-        {9, 1, 4, {8, 8, 16, 118, 126}},
+        {3, 2, 24, {12, 24, 0, 54, 78}}, {4, 2, 24, {12, 24, 0, 54, 78}},     {5, 3, 32, {20, 60, 0, 54, 114}},
+        {3, 1, 16, {8, 8, 0, 54, 62}},   {5, 2, 8, {8, 16, 256, 1078, 1094}}, {9, 1, 4, {8, 8, 16, 118, 126}},
         {33, 2, 1, {8, 16, 2, 62, 78}},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(PlanBmp(row.width, row.height, row.bits), row.layout) << row.width << "x" << row.height << "@" << row.bits;
+        EXPECT_EQ(PlanBmp(row.width, row.height, row.bits), row.layout)
+            << row.width << "x" << row.height << "@" << row.bits;
     }
 }
 
@@ -51,8 +55,8 @@ TEST(ImageFile, NoLayoutForOtherDepthsEmptySizesOrFilesBeyondFourGigabytes)
     EXPECT_FALSE(PlanBmp(10, 10, 0));
     EXPECT_FALSE(PlanBmp(0, 10, 24));
     EXPECT_FALSE(PlanBmp(10, -10, 24));
-    EXPECT_FALSE(PlanBmp(65536, 16384, 32));    // 4 GiB of pixels
-    EXPECT_TRUE(PlanBmp(32767, 32767, 32));     // just under
+    EXPECT_FALSE(PlanBmp(65536, 16384, 32));  // 4 GiB of pixels
+    EXPECT_TRUE(PlanBmp(32767, 32767, 32));   // just under
 }
 
 TEST(ImageFile, HeadersHoldTheLayoutAndResolutionLittleEndian)

@@ -15,14 +15,12 @@ TEST(ResizeRule, DecidesByMinimisedStateThenWidthThenHeight)
         ResizeAction action;
     };
     const Row rows[] = {
-        {true, 100, 100, ResizeAction::None},         // minimised: nothing, however small
-        {false, 1679, 5000, ResizeAction::SnapWidth},
-        {false, 1679.99, 5000, ResizeAction::SnapWidth},
-        {false, 1680, 5000, ResizeAction::LayOut},    // exactly the minimum passes
-        {false, 5000, 1679, ResizeAction::SnapHeight},
-        {false, 5000, 1680, ResizeAction::LayOut},
-        {false, 100, 100, ResizeAction::SnapWidth},   // both too small: the width first
-        {false, 1680, 100, ResizeAction::SnapHeight}, // ...and the height in the nested pass
+        {true, 100, 100, ResizeAction::None},  // minimised: nothing, however small
+        {false, 1679, 5000, ResizeAction::SnapWidth},  {false, 1679.99, 5000, ResizeAction::SnapWidth},
+        {false, 1680, 5000, ResizeAction::LayOut},  // exactly the minimum passes
+        {false, 5000, 1679, ResizeAction::SnapHeight}, {false, 5000, 1680, ResizeAction::LayOut},
+        {false, 100, 100, ResizeAction::SnapWidth},    // both too small: the width first
+        {false, 1680, 100, ResizeAction::SnapHeight},  // ...and the height in the nested pass
         {false, 8460, 6270, ResizeAction::LayOut},
     };
     for (const Row& row : rows) {

@@ -114,8 +114,10 @@ TEST_F(MainWindowStartUp, ShortcutKeysF5ToF9RunTheCaptureCommands)
 {
     std::vector<ACCEL> table(CopyAcceleratorTableW(window().Accelerators(), nullptr, 0));
     CopyAcceleratorTableW(window().Accelerators(), table.data(), static_cast<int>(table.size()));
-    const std::pair<WORD, WORD> expected[] = {{VK_F5, ID_buzuoqping}, {VK_F6, ID_buzuockou},
-                                              {VK_F7, ID_buzuobfeng}, {VK_F8, ID_zdongbuzuo},
+    const std::pair<WORD, WORD> expected[] = {{VK_F5, ID_buzuoqping},
+                                              {VK_F6, ID_buzuockou},
+                                              {VK_F7, ID_buzuobfeng},
+                                              {VK_F8, ID_zdongbuzuo},
                                               {VK_F9, ID_zidingyi}};
     ASSERT_EQ(table.size(), std::size(expected));
     for (size_t i = 0; i < table.size(); ++i) {
@@ -228,12 +230,8 @@ TEST_F(ResizeRule, SnapsWidthThenHeightToTheMinimum)
     };
     // 1680 twips is 112 pixels; exactly 112 passes, and both too small snap in turn.
     const Row rows[] = {
-        {60, 400, 112, 400},
-        {400, 60, 400, 112},
-        {50, 40, 112, 112},
-        {112, 112, 112, 112},
-        {111, 300, 112, 300},
-        {600, 500, 600, 500},
+        {60, 400, 112, 400},  {400, 60, 400, 112},  {50, 40, 112, 112},
+        {112, 112, 112, 112}, {111, 300, 112, 300}, {600, 500, 600, 500},
     };
     for (const Row& row : rows) {
         SetWindowPos(hwnd, nullptr, 0, 0, row.width, row.height, SWP_NOMOVE | SWP_NOZORDER);

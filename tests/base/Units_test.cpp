@@ -14,8 +14,8 @@ TEST(Units, RoundHalfEvenTiesGoToTheEvenNeighbour)
         double in;
         int32_t out;
     };
-    const Row rows[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
-                        {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {7.0, 7}, {2147483647.0, 2147483647}};
+    const Row rows[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},      {-0.5, 0}, {-1.5, -2},
+                        {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {7.0, 7},  {2147483647.0, 2147483647}};
     for (const Row& row : rows) {
         EXPECT_EQ(RoundHalfEven(row.in), row.out) << row.in;
     }

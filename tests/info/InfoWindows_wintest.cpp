@@ -56,7 +56,11 @@ TEST_F(AboutAndHelpTest, TextsPlacesAndFonts)
         std::vector<Control> controls;
     };
     const Row rows[] = {
-        {ShowAbout(), L"About Kavlor", {289, 239}, FW_BOLD, AboutWindow::picIcon,
+        {ShowAbout(),
+         L"About Kavlor",
+         {289, 239},
+         FW_BOLD,
+         AboutWindow::picIcon,
          {{AboutWindow::lblTitle, L"名称:      Kavlor 简化版", {72, 24, 195, 16}},
           {AboutWindow::lblVersion, L"版本:         V1.0.0.0", {70, 48, 171, 23}},
           {AboutWindow::lblDescription, L"助攻:          KV   ", {70, 75, 163, 14}},
@@ -66,14 +70,20 @@ TEST_F(AboutAndHelpTest, TextsPlacesAndFonts)
           {AboutWindow::cmdSysInfo, L"系统信息", {120, 208, 75, 23}},
           {AboutWindow::cmdOK, L"确   定", {208, 208, 76, 23}},
           {AboutWindow::picIcon, L"", {8, 8, 48, 48}}}},
-        {ShowHelp(), L"Kavlor Help", {290, 262}, FW_NORMAL, 0,
+        {ShowHelp(),
+         L"Kavlor Help",
+         {290, 262},
+         FW_NORMAL,
+         0,
          {{HelpWindow::Label1, L"1.遇到不会的理解的时候,把鼠标放到不会的下面,一般的都会有提示;", {16, 16, 257, 33}},
           {HelpWindow::Label2,
            L"2.本软件提供了一个批量互换BMP与JPG图片格式工具 捕获的都是BMP格式的图片 所以可以通过此工具转换 "
            L"也可以批量进行转换BMP图片!位置在\"文件\"---\"新建\"---\"批量转换\".",
            {16, 64, 257, 49}},
           {HelpWindow::Label3, L"3.如果你还遇到什么问题,请通过邮件或UC、QQ与我们联系!", {16, 128, 241, 33}},
-          {HelpWindow::Label4, L"4.感谢Orvelin编制的conversion.dll文件,没有此文件批量转换无法完成!", {16, 176, 249, 33}},
+          {HelpWindow::Label4,
+           L"4.感谢Orvelin编制的conversion.dll文件,没有此文件批量转换无法完成!",
+           {16, 176, 249, 33}},
           {HelpWindow::Command1, L"确   定", {208, 224, 73, 33}}}},
     };
     for (const Row& row : rows) {
@@ -185,11 +195,26 @@ TEST_F(AboutAndHelpTest, RuleAndFrame)
     };
     const Row rows[] = {
         {ShowAbout(),
-         {{{6, 184}, kGrey}, {{287, 184}, kGrey}, {{7, 185}, kWhite}, {{287, 185}, kWhite}, {{5, 184}, kBack},
-          {{288, 184}, kBack}, {{6, 185}, kBack}, {{100, 183}, kBack}, {{100, 186}, kBack}}},
+         {{{6, 184}, kGrey},
+          {{287, 184}, kGrey},
+          {{7, 185}, kWhite},
+          {{287, 185}, kWhite},
+          {{5, 184}, kBack},
+          {{288, 184}, kBack},
+          {{6, 185}, kBack},
+          {{100, 183}, kBack},
+          {{100, 186}, kBack}}},
         {ShowHelp(),
-         {{{8, 8}, kLine}, {{280, 8}, kLine}, {{8, 216}, kLine}, {{280, 216}, kLine}, {{150, 216}, kLine},
-          {{9, 9}, kBack}, {{279, 215}, kBack}, {{7, 8}, kBack}, {{281, 216}, kBack}, {{280, 217}, kBack}}},
+         {{{8, 8}, kLine},
+          {{280, 8}, kLine},
+          {{8, 216}, kLine},
+          {{280, 216}, kLine},
+          {{150, 216}, kLine},
+          {{9, 9}, kBack},
+          {{279, 215}, kBack},
+          {{7, 8}, kBack},
+          {{281, 216}, kBack},
+          {{280, 217}, kBack}}},
     };
     for (const Row& row : rows) {
         WindowDC screen(nullptr);

@@ -180,7 +180,7 @@ PatternWindow::PatternWindow(const RECT& screenArea, bool activate) : m_area(scr
 {
     static const wchar_t* kClass = L"KavlorTestPattern";
     WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
+    wc.cbSize = sizeof(wc);
     if (!GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc)) {
         wc.lpfnWndProc = &PatternWindow::Proc;
         wc.hInstance = GetModuleHandleW(nullptr);

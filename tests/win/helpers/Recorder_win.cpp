@@ -15,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     wchar_t self[MAX_PATH * 2] = L"";
     GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
     std::wstring line = std::wstring(self) + L"\t" + GetCommandLineW() + L"\n";
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), bytes, nullptr, nullptr);
     HANDLE file = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
