@@ -10,13 +10,6 @@ namespace kavlor::test {
 
 namespace {
 
-std::wstring TextOf(HWND hwnd)
-{
-    wchar_t text[1024] = L"";
-    GetWindowTextW(hwnd, text, 1024);
-    return text;
-}
-
 // A visible open or save dialog of this process; message boxes have no file-name box.
 HWND FindFileDialog()
 {
@@ -44,8 +37,8 @@ FileDialogDriver::FileDialogDriver(std::optional<std::wstring> typed) : m_typed(
             return;
         }
         HWND name = GetDlgItem(dialog, cmb13);
-        m_initialName = TextOf(name);
-        m_filterShown = TextOf(GetDlgItem(dialog, cmb1));
+        m_initialName = WindowText(name);
+        m_filterShown = WindowText(GetDlgItem(dialog, cmb1));
         m_seen = true;
         if (m_typed) {
             SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_typed->c_str()));

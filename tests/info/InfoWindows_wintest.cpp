@@ -16,13 +16,6 @@
 namespace kavlor::test {
 namespace {
 
-std::wstring WindowText(HWND hwnd)
-{
-    wchar_t text[512] = L"";
-    GetWindowTextW(hwnd, text, 512);
-    return text;
-}
-
 class InfoWindowTest : public MainWindowTest {
 protected:
     HWND Show(int command, const wchar_t* className)

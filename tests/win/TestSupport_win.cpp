@@ -68,6 +68,13 @@ TempDir::~TempDir()
     RemoveTree(m_path);
 }
 
+std::wstring WindowText(HWND hwnd)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();

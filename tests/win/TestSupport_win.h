@@ -36,6 +36,9 @@ private:
     std::wstring m_path;
 };
 
+// The text of a window or control.
+std::wstring WindowText(HWND hwnd);
+
 // Runs messages until `done` holds or `timeoutMs` passes; returns whether it holds.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 // Runs the messages that are waiting now, plus those they cause, until the queue is quiet.
