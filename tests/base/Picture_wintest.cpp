@@ -6,17 +6,22 @@
 namespace kavlor {
 namespace {
 
-TEST(Picture, LastReferenceDeletesBitmapAndPalette)
+HPALETTE OneEntryPalette()
 {
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 8);
-    ReleaseDC(nullptr, screen);
     struct {
         WORD version = 0x300;
         WORD count = 1;
         PALETTEENTRY entry{1, 2, 3, 0};
     } record;
-    HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&record));
+    return CreatePalette(reinterpret_cast<LOGPALETTE*>(&record));
+}
+
+TEST(Picture, LastReferenceDeletesBitmapAndPalette)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 8);
+    ReleaseDC(nullptr, screen);
+    HPALETTE palette = OneEntryPalette();
     ASSERT_NE(GetObjectType(bitmap), 0u);
     ASSERT_NE(GetObjectType(palette), 0u);
 
@@ -36,12 +41,7 @@ TEST(Picture, LastReferenceDeletesBitmapAndPalette)
 
 TEST(Picture, NoBitmapGivesNoPictureAndReleasesThePalette)
 {
-    struct {
-        WORD version = 0x300;
-        WORD count = 1;
-        PALETTEENTRY entry{1, 2, 3, 0};
-    } record;
-    HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&record));
+    HPALETTE palette = OneEntryPalette();
     EXPECT_FALSE(Picture::Create(UniqueBitmap{}, UniquePalette(palette)));
     EXPECT_EQ(GetObjectType(palette), 0u);
 }
