@@ -16,6 +16,9 @@ namespace kavlor {
 
 class AboutWindow;
 class HelpWindow;
+class Picture;
+class Printer;
+class PrinterWindow;
 
 // State several commands share.
 struct MainState {
@@ -81,6 +84,9 @@ public:
     void ClearPicture();
     void SavePicture();
     void OpenMail(const wchar_t* address);
+    // Prints the picture as large as the printable area allows, in the orientation of its shape.
+    enum class FitPrint { Drawn, CannotFit, DrawFailed };
+    FitPrint PrintPictureToFitPage(Printer& Prn, const Picture& Pic);
     // Enables or disables a menu item after its flag in State() changed.
     void ApplyMenuState();
 
@@ -103,6 +109,7 @@ private:
     // Secondary windows, each created on first use and existing at most once.
     std::unique_ptr<AboutWindow> m_frmAbout;
     std::unique_ptr<HelpWindow> m_frmhelp;
+    std::unique_ptr<PrinterWindow> m_main;
 };
 
 }  // namespace kavlor

@@ -9,6 +9,7 @@
 #include "capture/Capture_win.h"
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
+#include "print/PrinterWindow_win.h"
 #include "base/Menu.h"
 #include "base/Units.h"
 
@@ -87,7 +88,12 @@ int MouseShiftBits(WPARAM keys)
 
 }  // namespace
 
-MainWindow::MainWindow() : m_frmAbout(std::make_unique<AboutWindow>()), m_frmhelp(std::make_unique<HelpWindow>()) {}
+MainWindow::MainWindow()
+    : m_frmAbout(std::make_unique<AboutWindow>()),
+      m_frmhelp(std::make_unique<HelpWindow>()),
+      m_main(std::make_unique<PrinterWindow>())
+{
+}
 
 MainWindow::~MainWindow()
 {

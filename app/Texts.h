@@ -40,6 +40,19 @@ inline constexpr const wchar_t* kPaintCannotStart = L"无法启动画图程序 m
 
 inline constexpr const wchar_t* kUnexpectedFailure = L"操作未能完成。";
 
+// Printing and the default-printer window.
+inline constexpr const wchar_t* kPrintDialogTitle = L"打印";
+inline constexpr const wchar_t* kNothingToPrint = L"没有可以打印的图像。";
+inline constexpr const wchar_t* kNoPrinter = L"系统中没有安装打印机,无法打印。请先安装打印机。";
+inline constexpr const wchar_t* kCannotFitPicture =
+    L"无法把图像缩放到纸张上:图像或打印机的可打印区域大小为零。没有打印任何内容。";
+inline constexpr const wchar_t* kPrintFailed = L"打印失败:无法把图像送到打印机。";
+inline constexpr const wchar_t* kPrinterCaption = L"预设打印机";
+inline constexpr const wchar_t* kSetPrinterButton = L"设     定";
+inline constexpr const wchar_t* kCannotSetPrinter = L"无法设置默认打印机:";
+inline constexpr const wchar_t* kPrinterAccessDenied = L"没有修改这项系统设置的权限。";
+inline constexpr const wchar_t* kPrinterSystemError = L"系统错误代码 ";
+
 // The About window and the system-information tool.
 inline constexpr const wchar_t* kOkButton = L"确   定";
 inline constexpr const wchar_t* kAboutCaption = L"About Kavlor";

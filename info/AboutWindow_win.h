@@ -6,7 +6,7 @@
 
 #include "base/Handles.h"
 #include "base/Window.h"
-#include "info/InfoControls_win.h"
+#include "base/FormControls.h"
 
 namespace kavlor {
 

@@ -1,5 +1,5 @@
-// What the About and help windows share: controls placed in twips, the "宋体" font, and the
-// focus and default-button answers of a window that the message pump drives as a dialog.
+// Controls placed in twips, the "宋体" font, and the focus and default-button answers of a
+// window that the message pump drives as a dialog: what the small fixed windows share.
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-// Controls in twips, the shared font and dialog-style focus for the information windows.
-#include "info/InfoControls_win.h"
+// Controls in twips, the shared font and dialog-style focus for the small fixed windows.
+#include "base/FormControls.h"
 
 #include <algorithm>
 
