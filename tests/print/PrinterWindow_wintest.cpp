@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <winspool.h>
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -241,6 +243,39 @@ TEST_F(PrinterWindowTest, RefusedWriteIsReportedAndTheWindowStays)
     LocalFree(acl);
     LocalFree(original);
     EXPECT_NE(ReadDevice()->text, Entry(m_second));
+}
+
+// A printer whose name the ANSI code page cannot hold (a snowman has no GBK code) keeps its
+// true name in the list and in the setting.
+TEST_F(PrinterWindowTest, NameOutsideTheAnsiCodePageIsStoredWhole)
+{
+    HANDLE first = nullptr;
+    std::wstring firstName = m_first.name;
+    ASSERT_TRUE(OpenPrinterW(firstName.data(), &first, nullptr));
+    DWORD needed = 0;
+    GetPrinterW(first, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    ASSERT_TRUE(GetPrinterW(first, 2, buffer.data(), needed, &needed));
+    ClosePrinter(first);
+    PRINTER_INFO_2W info = *reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+    wchar_t name[] = L"Kavlor 打印机 \u2603";
+    info.pPrinterName = name;
+    info.pShareName = nullptr;
+    HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    ASSERT_TRUE(added);
+
+    HWND printers = Open();
+    HWND list = GetDlgItem(printers, PrinterWindow::List1);
+    const std::wstring prefix = std::wstring(name) + L",";
+    const auto index =
+        SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(prefix.c_str()));
+    ASSERT_NE(index, LB_ERR) << "not listed";
+    const std::wstring entry = ListTexts(list)[static_cast<size_t>(index)];
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Click(printers);
+    EXPECT_EQ(ReadDevice()->text, entry);
+    DeletePrinter(added);
+    ClosePrinter(added);
 }
 
 // The other family's route, taken by a real kavlor.exe that the system reports as Windows 98:
