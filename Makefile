@@ -24,7 +24,7 @@ test: build build-win64 build-host
 	scripts/test.sh
 
 bench: build
-	scripts/wine-session.sh -- wine build/mingw32/bench/kavlor_bench.exe
+	scripts/bench.sh
 
 clean:
 	rm -rf build

@@ -1,5 +1,5 @@
-// Benchmark: how long a full-screen capture takes next to a bare blit of the same size, and
-// what one erase and redraw of the selection frame costs.
+// Benchmark: how long a full-screen capture takes next to a bare blit of the same size, what
+// one erase and redraw of the selection frame costs, and the print command next to a bare job.
 // Run it through `make bench`; it prints times, it checks nothing.
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 
 #include "base/App.h"
 #include "base/Handles.h"
+#include "bench/PrintBench_win.h"
 #include "bench/SelectionBench_win.h"
 #include "capture/Capture_win.h"
 
@@ -73,6 +74,7 @@ int main()
     std::fflush(stdout);
     // The region selection's cost per mouse message, next to the capture above.
     BenchSelectionFrame();
+    BenchPrint();
     ShutdownApplication();
     return 0;
 }

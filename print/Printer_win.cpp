@@ -235,8 +235,9 @@ bool Printer::PaintPicture(const Picture& picture, double x, double y, double wi
     if (!StartDocument()) {
         return false;
     }
-    SetStretchBltMode(m_dc, HALFTONE);
-    SetBrushOrgEx(m_dc, 0, 0, nullptr);
+    // The printer enlarges the picture itself; when it shrinks one, whole rows and columns
+    // are dropped rather than merged into darker ones.
+    SetStretchBltMode(m_dc, COLORONCOLOR);
     return StretchDIBits(m_dc, *left, *top, *right - *left, *bottom - *top, 0, 0, size.cx, size.cy, bits.data(), &info,
                          DIB_RGB_COLORS, SRCCOPY) > 0;
 }
