@@ -293,30 +293,10 @@ TEST_F(PrinterWindowTest, ProfileRouteAnnouncesTheChangeToEveryWindow)
     RegSetValueExW(key.get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(win98), sizeof(win98));
     BroadcastListener listener;
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    std::wstring line = L"\"" + KavlorExePath() + L"\"";
-    ASSERT_TRUE(CreateProcessW(KavlorExePath().c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    UniqueFile processHandle(process.hProcess);
-    UniqueFile threadHandle(process.hThread);
-    auto windowOf = [&](const wchar_t* className) {
-        HWND found = nullptr;
-        while ((found = FindWindowExW(nullptr, found, className, nullptr))) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(found, &pid);
-            if (pid == process.dwProcessId) {
-                return found;
-            }
-        }
-        return found;
-    };
-    HWND main = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (main = windowOf(L"KavlorMainWindow")) != nullptr; }));
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(ID_dayinsz, 0), 0);
-    HWND printers = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (printers = windowOf(PrinterWindow::kClassName)) != nullptr; }));
+    KavlorProcess kavlor;
+    kavlor.Command(ID_dayinsz);
+    HWND printers = kavlor.WaitForWindow(PrinterWindow::kClassName);
+    ASSERT_TRUE(printers);
     HWND list = GetDlgItem(printers, PrinterWindow::List1);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }));
     SendMessageW(list, LB_SETCURSEL, 1, 0);
@@ -324,9 +304,7 @@ TEST_F(PrinterWindowTest, ProfileRouteAnnouncesTheChangeToEveryWindow)
                  reinterpret_cast<LPARAM>(GetDlgItem(printers, PrinterWindow::Command1)));
     EXPECT_TRUE(PumpUntil([&] { return BroadcastListener::count() == 1 && !IsWindow(printers); }));
     EXPECT_EQ(ReadDevice()->text, Entry(m_second));
-
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }));
+    EXPECT_TRUE(kavlor.Close());
     RegDeleteValueW(key.get(), L"Version");
     EXPECT_EQ(BroadcastListener::count(), 1);
 }

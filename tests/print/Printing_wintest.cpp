@@ -142,6 +142,27 @@ TEST_F(PrintTest, NothingIsPrintedWithoutAPictureOrAfterCancel)
     EXPECT_EQ(queue.Jobs(), jobs + 1);
 }
 
+// With no printer installed the command says so instead of showing the print dialog. The
+// printers deleted here are this test's only: the next program finds the CUPS queues again.
+TEST_F(PrintTest, SaysThatNoPrinterIsInstalled)
+{
+    for (int number : {1, 2}) {
+        std::wstring name = PrintQueue(number).name;
+        PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        ASSERT_TRUE(OpenPrinterW(name.data(), &printer, &access));
+        EXPECT_TRUE(DeletePrinter(printer));
+        ClosePrinter(printer);
+    }
+    window().Picture1().SetPicture(MakeQuarterPicture(64, 48, false));
+    PrintDialogAnswerer dialog(false);
+    MessageBoxAnswerer box(L"Kavlor 提示");
+    Command(ID_dayingtux);
+    EXPECT_TRUE(box.answered());
+    EXPECT_EQ(box.text(), L"系统中没有安装打印机,无法打印。请先安装打印机。");
+    EXPECT_FALSE(dialog.seen());
+}
+
 // Printing becomes available once the printer window has been opened, and stays so.
 TEST_F(PrintTest, PrintItemWaitsForThePrinterWindow)
 {
