@@ -166,7 +166,7 @@ TEST(Bmp, RleStreamsOutsideTheirPictureAreDamage)
         std::vector<uint8_t> codes;
         CodecError expected;
     } rows[] = {
-        {"runs, end of line, delta", {4, 1, 0, 0, 1, 2, 0, 2, 2, 0, 0, 1}, CodecError::None},
+        {"runs, end of line, delta", {4, 1, 0, 0, 0, 2, 2, 0, 2, 2, 0, 1}, CodecError::None},
         {"absolute run", {0, 3, 1, 2, 1, 0, 0, 1}, CodecError::None},
         {"run past the row", {5, 1, 0, 1}, CodecError::Damaged},
         {"absolute run past the row", {0, 5, 1, 1, 1, 1, 1, 0, 0, 1}, CodecError::Damaged},
@@ -196,8 +196,8 @@ TEST(Bmp, RleStreamsOutsideTheirPictureAreDamage)
     ASSERT_EQ(ReadBmp(file, read), CodecError::None);
     EXPECT_EQ(read.Row(1)[0], 9);
     EXPECT_EQ(read.Row(1)[9], 9);
-    EXPECT_EQ(read.Row(0)[0], 7);
-    EXPECT_EQ(read.Row(0)[6], 0);
+    EXPECT_EQ(read.Row(0)[0], 0);
+    EXPECT_EQ(read.Row(0)[6], 7);
     EXPECT_EQ(read.Row(0)[9], 7);
 }
 
