@@ -10,6 +10,7 @@ packages=(
     wine wine64 wine32:i386
     xvfb x11-utils imagemagick
     fonts-wqy-microhei
+    cups printer-driver-cups-pdf libcups2:i386 poppler-utils
     nasm dpkg-dev libjpeg-turbo-progs clang libclang-rt-14-dev
 )
 

@@ -4,6 +4,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe="$root/build/mingw32/app/kavlor.exe"
+. "$root/scripts/wine-env.sh"
+if ! wine32_runs; then
+    echo "This machine cannot run 32-bit Linux programs: starting the 64-bit build of Kavlor."
+    cmake --preset mingw64 >/dev/null
+    cmake --build --preset mingw64 --target kavlor
+    exe="$root/build/mingw64/app/kavlor.exe"
+    use_runnable_wine "$root/build/wine-bin"
+fi
 shot="$root/build/kavlor-screenshot.png"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -43,6 +43,9 @@ for _ in $(seq 1 100); do
 done
 export DISPLAY=":$(head -n1 "$session/display")"
 
+. "$(dirname "$0")/wine-env.sh"
+use_runnable_wine "$session/bin"
+
 export WINEPREFIX="$session/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winedbg.exe=d"

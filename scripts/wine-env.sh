@@ -1,0 +1,23 @@
+# Sourced by the scripts that start Wine. Debian's `wine` runs every program through its
+# 32-bit loader, which also starts 64-bit programs. Some machines (sandboxed kernels among
+# them) cannot run 32-bit Linux programs at all: there only the 64-bit loader works, and
+# only 64-bit Windows programs can run.
+
+# Whether this machine runs Wine's 32-bit loader (and so 32-bit Windows programs).
+wine32_runs() {
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Makes `wine`, and the tools that start it, use the 64-bit loader when the 32-bit one cannot
+# run; `dir` receives the stand-in `wine` command, put first on PATH.
+use_runnable_wine() {
+    local dir=$1
+    wine32_runs && return 0
+    mkdir -p "$dir"
+    # Debian's wineboot, winecfg and the like start `wine-stable`, which prefers the 32-bit loader.
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$dir/$name"
+        chmod +x "$dir/$name"
+    done
+    export PATH="$dir:$PATH" WINELOADER=/usr/lib/wine/wine64
+}
