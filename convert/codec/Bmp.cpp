@@ -382,6 +382,25 @@ bool LooksLikeBmp(std::span<const uint8_t> file)
     return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
 }
 
+std::optional<PixelRows> BmpRowsInPlace(std::span<const uint8_t> file)
+{
+    Header h;
+    if (ParseHeader(file, h) != CodecError::None || h.compression != kRgb || (h.bitCount != 24 && h.bitCount != 32) ||
+        h.pixelOffset + FileStride(h) * static_cast<uint64_t>(h.height) > file.size()) {
+        return std::nullopt;
+    }
+    const auto stride = static_cast<ptrdiff_t>(FileStride(h));
+    const uint8_t* first = &file[h.pixelOffset];
+    const uint8_t* top = h.topDown ? first : first + stride * static_cast<ptrdiff_t>(h.height - 1);
+    return PixelRows{static_cast<int32_t>(h.width),
+                     static_cast<int32_t>(h.height),
+                     h.bitCount / 8,
+                     top,
+                     h.topDown ? stride : -stride,
+                     h.xPixelsPerMetre,
+                     h.yPixelsPerMetre};
+}
+
 CodecError ReadBmp(std::span<const uint8_t> file, Raster& raster)
 {
     raster = Raster{};

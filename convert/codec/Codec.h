@@ -10,8 +10,8 @@ namespace kavlor {
 // Quality of the JPEG files written; with 4:4:4 sampling screenshots keep their coloured text.
 inline constexpr int kJpegQuality = 90;
 
-// Writes the raster as a baseline JPEG (JFIF, 4:4:4, kJpegQuality) with its resolution.
-CodecError EncodeJpeg(const Raster& raster, const ByteSink& sink);
+// Writes the pixels as a baseline JPEG (JFIF, 4:4:4, kJpegQuality) with their resolution.
+CodecError EncodeJpeg(const PixelRows& rows, const ByteSink& sink);
 
 // A BMP file of any supported kind to a JPEG file.
 CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink);

@@ -182,7 +182,7 @@ void CmykToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* out)
 
 }  // namespace
 
-CodecError EncodeJpeg(const Raster& raster, const ByteSink& sink)
+CodecError EncodeJpeg(const PixelRows& pixels, const ByteSink& sink)
 {
     std::vector<uint8_t> buffer(kOutputChunkBytes);
     jpeg_compress_struct cinfo;
@@ -200,23 +200,24 @@ CodecError EncodeJpeg(const Raster& raster, const ByteSink& sink)
     }
     jpeg_create_compress(&cinfo);
     cinfo.dest = &dest.pub;
-    cinfo.image_width = static_cast<JDIMENSION>(raster.width);
-    cinfo.image_height = static_cast<JDIMENSION>(raster.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
+    cinfo.image_width = static_cast<JDIMENSION>(pixels.width);
+    cinfo.image_height = static_cast<JDIMENSION>(pixels.height);
+    cinfo.input_components = pixels.bytesPerPixel;
+    cinfo.in_color_space = pixels.bytesPerPixel == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, kJpegQuality, TRUE);
     for (int i = 0; i < cinfo.num_components; ++i) {
         cinfo.comp_info[i].h_samp_factor = 1;  // 4:4:4, no chroma subsampling
         cinfo.comp_info[i].v_samp_factor = 1;
     }
-    SetDensity(cinfo, raster.xPixelsPerMetre, raster.yPixelsPerMetre);
+    SetDensity(cinfo, pixels.xPixelsPerMetre, pixels.yPixelsPerMetre);
     jpeg_start_compress(&cinfo, TRUE);
     JSAMPROW rows[16];
     while (cinfo.next_scanline < cinfo.image_height) {
         JDIMENSION count = 0;
         for (; count < 16 && cinfo.next_scanline + count < cinfo.image_height; ++count) {
-            rows[count] = const_cast<JSAMPROW>(raster.Row(static_cast<int32_t>(cinfo.next_scanline + count)));
+            rows[count] =
+                const_cast<JSAMPROW>(pixels.top + pixels.step * static_cast<ptrdiff_t>(cinfo.next_scanline + count));
         }
         jpeg_write_scanlines(&cinfo, rows, count);
     }
@@ -225,13 +226,17 @@ CodecError EncodeJpeg(const Raster& raster, const ByteSink& sink)
     return CodecError::None;
 }
 
+// Uncompressed 24- and 32-bit files, most of those met, go to the encoder straight from the file.
 CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink)
 {
+    if (std::optional<PixelRows> rows = BmpRowsInPlace(bmp)) {
+        return EncodeJpeg(*rows, sink);
+    }
     Raster raster;
     if (CodecError error = ReadBmp(bmp, raster); error != CodecError::None) {
         return error;
     }
-    return EncodeJpeg(raster, sink);
+    return EncodeJpeg(raster.Rows(), sink);
 }
 
 // The JPEG is decoded straight into the pixel area of the BMP file, bottom row last in the
@@ -278,8 +283,8 @@ CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
         jpeg_destroy_decompress(&cinfo);
         return CodecError::TooLarge;
     }
-    const auto headers = BmpHeaders(*layout, width, height, bitCount,
-                                    PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density));
+    const auto headers =
+        BmpHeaders(*layout, width, height, bitCount, PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density));
     std::memcpy(file.data(), headers.data(), headers.size());
     PutU32(&file[42], static_cast<uint32_t>(PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.Y_density)));
     for (uint32_t i = 0; i < layout->colorCount; ++i) {
@@ -289,8 +294,8 @@ CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
 
     jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height) {
-        uint8_t* row = &file[layout->pixelOffset + static_cast<size_t>(layout->stride) *
-                                                       (cinfo.output_height - 1 - cinfo.output_scanline)];
+        uint8_t* row = &file[layout->pixelOffset +
+                             static_cast<size_t>(layout->stride) * (cinfo.output_height - 1 - cinfo.output_scanline)];
         JSAMPROW target = cmyk ? cmykRow.data() : row;
         jpeg_read_scanlines(&cinfo, &target, 1);
         if (cmyk) {

@@ -14,6 +14,18 @@ enum class CodecError {
     WriteFailed,  // the output refused bytes
 };
 
+// Rows of pixels in memory, read only: blue, green, red and, with four bytes a pixel, one unused
+// byte. A raster, or the pixel area of an uncompressed BMP file used where it lies.
+struct PixelRows {
+    int32_t width = 0;
+    int32_t height = 0;
+    int bytesPerPixel = 3;
+    const uint8_t* top = nullptr;  // the top row
+    ptrdiff_t step = 0;            // from a row to the one below it; negative for bottom-up files
+    int32_t xPixelsPerMetre = 0;
+    int32_t yPixelsPerMetre = 0;
+};
+
 // A decoded picture: blue, green, red bytes per pixel, rows from the top down, each row padded
 // to four bytes. This is the layout of a top-down 24-bit DIB, so a raster can be handed to GDI
 // as it is.
@@ -26,9 +38,10 @@ struct Raster {
     std::vector<uint8_t> pixels;
 
     uint8_t* Row(int32_t y) { return pixels.data() + static_cast<size_t>(stride) * static_cast<size_t>(y); }
-    const uint8_t* Row(int32_t y) const
+    const uint8_t* Row(int32_t y) const { return pixels.data() + static_cast<size_t>(stride) * static_cast<size_t>(y); }
+    PixelRows Rows() const
     {
-        return pixels.data() + static_cast<size_t>(stride) * static_cast<size_t>(y);
+        return {width, height, 3, pixels.data(), static_cast<ptrdiff_t>(stride), xPixelsPerMetre, yPixelsPerMetre};
     }
 };
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -46,7 +47,13 @@ std::optional<std::wstring> BareName(const char* name)
     return wide;
 }
 
-ConversionResult ReadSource(const std::wstring& name, std::vector<uint8_t>& bytes)
+// The whole file, in memory that is not cleared first (it is overwritten at once).
+struct Source {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+};
+
+ConversionResult ReadSource(const std::wstring& name, Source& source)
 {
     UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -61,12 +68,13 @@ ConversionResult ReadSource(const std::wstring& name, std::vector<uint8_t>& byte
     if (static_cast<uint64_t>(size.QuadPart) > kMaxSourceBytes) {
         return kConversionTooLarge;
     }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
+    source.size = static_cast<size_t>(size.QuadPart);
+    source.bytes.reset(new uint8_t[source.size]);
     size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(kReadChunkBytes, bytes.size() - done));
+    while (done < source.size) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(kReadChunkBytes, source.size - done));
         DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
+        if (!ReadFile(file.get(), source.bytes.get() + done, want, &got, nullptr) || got == 0) {
             return kConversionSourceUnreadable;
         }
         done += got;
@@ -82,8 +90,8 @@ public:
         for (DWORD attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
             m_name = L"~conv-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                      std::to_wstring(GetTickCount() + attempt) + L".tmp";
-            m_file.reset(CreateFileW(m_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+            m_file.reset(
+                CreateFileW(m_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
                 break;
             }
@@ -151,7 +159,7 @@ int Convert(const char* name, Converter convert) noexcept
             return kConversionSourceUnreadable;
         }
         const std::wstring produced = ProducedName<wchar_t>(*source);
-        std::vector<uint8_t> bytes;
+        Source bytes;
         if (ConversionResult result = ReadSource(*source, bytes); result != kConversionOk) {
             return result;
         }
@@ -160,10 +168,10 @@ int Convert(const char* name, Converter convert) noexcept
             return kConversionCannotWrite;
         }
         const ByteSink sink = [&temp](const uint8_t* data, size_t size) { return temp.Write(data, size); };
-        if (CodecError error = convert(bytes, sink); error != CodecError::None) {
+        if (CodecError error = convert(std::span(bytes.bytes.get(), bytes.size), sink); error != CodecError::None) {
             return ResultOf(error);
         }
-        bytes = std::vector<uint8_t>();  // the source is not needed while the file is moved
+        bytes = Source();  // the source is not needed while the file is moved
         return temp.MoveOver(produced) ? kConversionOk : kConversionCannotWrite;
     } catch (const std::bad_alloc&) {
         return kConversionTooLarge;

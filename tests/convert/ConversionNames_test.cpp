@@ -13,9 +13,9 @@ TEST(ConversionNames, StemLosesFourCharactersAndTheKeyChoosesTheExtension)
         const char* produced;
         bool toJpeg;
     } rows[] = {
-        {"A.BMP", "A.JPG", true},       {"A.JPG", "A.BMP", false},      {"A.JPEG", "A..BMP", false},
-        {"PHOTOBMP", "PHOT.JPG", true}, {"X.GIF", "X.BMP", false},      {"BMP", ".JPG", true},
-        {"AB", ".BMP", false},          {"", ".BMP", false},            {"A.B.C.BMP", "A.B.C.JPG", true},
+        {"A.BMP", "A.JPG", true},       {"A.JPG", "A.BMP", false}, {"A.JPEG", "A..BMP", false},
+        {"PHOTOBMP", "PHOT.JPG", true}, {"X.GIF", "X.BMP", false}, {"BMP", ".JPG", true},
+        {"AB", ".BMP", false},          {"", ".BMP", false},       {"A.B.C.BMP", "A.B.C.JPG", true},
         {"A.bmp", "A.BMP", false},  // the caller upper-cases; lower case is another key
     };
     for (const auto& row : rows) {

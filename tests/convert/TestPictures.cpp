@@ -117,7 +117,10 @@ std::vector<uint8_t> Assemble(int32_t width, int32_t height, const BmpFormat& fo
                               const std::vector<std::array<uint8_t, 3>>& table, const std::vector<uint8_t>& pixels)
 {
     const bool core = format.header == BmpHeader::Core;
-    const uint32_t headerBytes = core ? 12 : format.header == BmpHeader::Info ? 40 : format.header == BmpHeader::InfoV4 ? 108 : 124;
+    const uint32_t headerBytes = core                                 ? 12
+                                 : format.header == BmpHeader::Info   ? 40
+                                 : format.header == BmpHeader::InfoV4 ? 108
+                                                                      : 124;
     const bool masksAfter = format.header == BmpHeader::Info && format.compression == kBmpBitFields;
     const uint32_t tableBytes = static_cast<uint32_t>(table.size()) * (core ? 3 : 4);
     const uint32_t offset = 14 + headerBytes + (masksAfter ? 12 : 0) + tableBytes;
@@ -215,7 +218,8 @@ Raster PhotoLike(int32_t width, int32_t height, uint32_t seed)
 Raster ScreenshotLike(int32_t width, int32_t height)
 {
     Raster r = MakeRaster(width, height);
-    const uint8_t colors[][3] = {{255, 255, 255}, {240, 240, 240}, {0, 0, 0}, {200, 120, 0}, {30, 30, 200}, {0, 140, 0}};
+    const uint8_t colors[][3] = {{255, 255, 255}, {240, 240, 240}, {0, 0, 0},
+                                 {200, 120, 0},   {30, 30, 200},   {0, 140, 0}};
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* row = r.Row(y);
         for (int32_t x = 0; x < width; ++x) {
@@ -251,8 +255,8 @@ IndexedPicture MakeIndexed(int32_t width, int32_t height, uint32_t colors, uint3
     p.height = height;
     std::mt19937 random(seed);
     for (uint32_t i = 0; i < colors; ++i) {
-        p.palette.push_back({static_cast<uint8_t>(random()), static_cast<uint8_t>(random()),
-                             static_cast<uint8_t>(random())});
+        p.palette.push_back(
+            {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())});
     }
     p.indices.resize(static_cast<size_t>(width) * height);
     for (int32_t y = 0; y < height; ++y) {

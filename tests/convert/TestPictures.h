@@ -20,7 +20,7 @@ Raster ScreenshotLike(int32_t width, int32_t height);
 struct IndexedPicture {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint8_t> indices;  // row by row from the top
+    std::vector<uint8_t> indices;                 // row by row from the top
     std::vector<std::array<uint8_t, 3>> palette;  // blue, green, red
     Raster ToRaster() const;
 };
