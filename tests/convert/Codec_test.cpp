@@ -361,6 +361,10 @@ TEST(Jpeg, DamagedJpegsEndInAnErrorNeverInAGuess)
         Collect(ConvertJpegToBmp, file, error);
         EXPECT_EQ(error, row.expected);
     }
+    // A valid progressive file with far more scans than any real one: refused, as a hostile file
+    // of many scans over a large picture would keep the decoder busy for minutes.
+    Collect(ConvertJpegToBmp, EncodeTestJpeg(PhotoLike(16, 16), JpegKind::ManyScans), error);
+    EXPECT_EQ(error, CodecError::Damaged);
     // Flipped bits in the compressed data: a picture or damage, nothing else.
     std::mt19937 random(5);
     for (int i = 0; i < 300; ++i) {

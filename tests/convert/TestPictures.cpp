@@ -341,6 +341,7 @@ std::vector<uint8_t> EncodeTestJpeg(const Raster& raster, JpegKind kind, int qua
     cinfo.image_width = static_cast<JDIMENSION>(raster.width);
     cinfo.image_height = static_cast<JDIMENSION>(raster.height);
     const bool cmyk = kind == JpegKind::Cmyk || kind == JpegKind::Ycck;
+    std::vector<jpeg_scan_info> scans;
     cinfo.input_components = cmyk ? 4 : 3;
     cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
@@ -351,6 +352,18 @@ std::vector<uint8_t> EncodeTestJpeg(const Raster& raster, JpegKind kind, int qua
     case JpegKind::Restart: cinfo.restart_interval = 3; break;
     case JpegKind::Cmyk: jpeg_set_colorspace(&cinfo, JCS_CMYK); break;
     case JpegKind::Ycck: jpeg_set_colorspace(&cinfo, JCS_YCCK); break;
+    case JpegKind::ManyScans:
+        scans.push_back({3, {0, 1, 2}, 0, 0, 0, 0});
+        for (int component = 0; component < 3; ++component) {
+            for (int k = 1; k < 64; ++k) {
+                for (int bit = 3; bit >= 0; --bit) {
+                    scans.push_back({1, {component}, k, k, bit == 3 ? 0 : bit + 1, bit});
+                }
+            }
+        }
+        cinfo.scan_info = scans.data();
+        cinfo.num_scans = static_cast<int>(scans.size());
+        break;
     default: break;
     }
     if (kind != JpegKind::Subsampled) {

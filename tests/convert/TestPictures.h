@@ -42,7 +42,8 @@ struct BmpFormat {
 std::vector<uint8_t> EncodeBmp(const IndexedPicture& picture, const BmpFormat& format);
 std::vector<uint8_t> EncodeBmp(const Raster& raster, const BmpFormat& format);
 
-enum class JpegKind { Baseline, Progressive, Grey, Restart, Cmyk, Ycck, Subsampled };
+// ManyScans: a valid progressive file of 757 scans, one coefficient and one bit each.
+enum class JpegKind { Baseline, Progressive, Grey, Restart, Cmyk, Ycck, Subsampled, ManyScans };
 std::vector<uint8_t> EncodeTestJpeg(const Raster& raster, JpegKind kind, int quality = 90);
 
 // Peak signal-to-noise ratio of b against a in dB over all channels (same size).
