@@ -206,14 +206,13 @@ CodecError ReadPalette(std::span<const uint8_t> file, const Header& h, Palette& 
     }
     const uint32_t full = uint32_t{1} << h.bitCount;
     const uint32_t entryBytes = h.headerBytes == kCoreHeaderBytes ? 3 : 4;
-    uint64_t count = full;
-    if (h.headerBytes == kCoreHeaderBytes) {
-        // Core files give no count: the table fills the room before the pixels.
-        count = std::min<uint64_t>(full, (h.pixelOffset - h.tableOffset) / entryBytes);
-    } else if (h.colorsUsed != 0) {
-        count = std::min<uint64_t>(full, h.colorsUsed);
+    // The table ends where the pixels start at the latest. Core headers give no count: theirs
+    // fills that room. An index past the table's end makes the pixels damaged.
+    uint64_t count = std::min<uint64_t>(full, (h.pixelOffset - h.tableOffset) / entryBytes);
+    if (h.headerBytes != kCoreHeaderBytes && h.colorsUsed != 0) {
+        count = std::min<uint64_t>(count, h.colorsUsed);
     }
-    if (count == 0 || h.tableOffset + count * entryBytes > h.pixelOffset) {
+    if (count == 0) {
         return CodecError::Damaged;
     }
     for (uint32_t i = 0; i < count; ++i) {
