@@ -158,11 +158,13 @@ std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
             static_cast<uint64_t>(size.QuadPart) > kMaxOwnBmpBytes) {
             return std::nullopt;
         }
-        bytes.resize(static_cast<size_t>(size.QuadPart));
+        uint8_t magic[2] = {};
         DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data(), 2, &got, nullptr) || got != 2 || !LooksLikeBmp(bytes)) {
+        if (!ReadFile(file.get(), magic, 2, &got, nullptr) || got != 2 || !LooksLikeBmp(magic)) {
             return std::nullopt;
         }
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        std::copy(magic, magic + 2, bytes.begin());
         for (size_t done = 2; done < bytes.size(); done += got) {
             const DWORD want = static_cast<DWORD>(std::min<size_t>(kBandBytes, bytes.size() - done));
             if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
