@@ -1,12 +1,15 @@
 # The two commands a new user needs: `make run` and `make test`.
-.PHONY: run test deps build build-host build-win64 bench clean
+.PHONY: run test deps build build-host build-win64 build-fuzz fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
 
+# kavlor.exe with conversion.dll beside it, 32-bit (the release) and 64-bit.
 build: deps
 	cmake --preset mingw32 >/dev/null
 	cmake --build --preset mingw32
+	cmake --preset mingw64 >/dev/null
+	cmake --build --preset mingw64 --target kavlor conversion
 
 build-win64: deps
 	cmake --preset mingw64 >/dev/null
@@ -16,14 +19,24 @@ build-host: deps
 	cmake --preset host >/dev/null
 	cmake --build --preset host
 
+# The codec fuzz target, built with clang and the sanitizers.
+build-fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+
+FUZZ_SECONDS ?= 300
+fuzz: build-fuzz
+	scripts/fuzz.sh --seconds $(FUZZ_SECONDS)
+
 run: build
 	scripts/run.sh
 
 # Host unit tests, then the Windows integration tests of both Windows builds under Wine.
-test: build build-win64 build-host
+test: build build-win64 build-host build-fuzz
 	scripts/test.sh
 
-bench: build
+bench: build build-win64
+	scripts/bench-conversion.sh
 	scripts/bench.sh
 
 clean:

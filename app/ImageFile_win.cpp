@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ImageFile.h"
+#include "convert/codec/Bmp.h"
 
 namespace kavlor {
 
@@ -21,6 +22,8 @@ namespace {
 // Pixels travel between bitmap and decoder or file in bands of about this many bytes, so a
 // large picture never needs a second full-size copy in memory.
 constexpr size_t kBandBytes = size_t{4} << 20;
+// Larger files are no BMP of a picture within the size limit; WIC then says what they are.
+constexpr uint64_t kMaxOwnBmpBytes = kMaxPicturePixels * 4 + (1 << 20);
 
 bool IsWin32Error(HRESULT hr, DWORD error)
 {
@@ -47,6 +50,38 @@ ImageLoadError LoadErrorFrom(HRESULT hr)
 ImageLoad Failed(ImageLoadError error)
 {
     return ImageLoad{nullptr, error};
+}
+
+// A bitmap compatible with the screen and a memory DC to fill it. On a palette display the
+// picture carries a halftone palette, as captures carry theirs.
+struct ScreenBitmap {
+    ScreenBitmap(UINT width, UINT height)
+    {
+        WindowDC screen(nullptr);
+        if (GetDeviceCaps(screen.get(), RASTERCAPS) & RC_PALETTE) {
+            palette.reset(CreateHalftonePalette(screen.get()));
+        }
+        bitmap.reset(CreateCompatibleBitmap(screen.get(), static_cast<int>(width), static_cast<int>(height)));
+        memory.reset(CreateCompatibleDC(screen.get()));
+    }
+    UniquePalette palette;
+    UniqueBitmap bitmap;
+    UniqueDC memory;
+};
+
+// Copies `rows` top-down rows of 24 or 32 bits a pixel (rows padded to four bytes) into the
+// bitmap selected into `memory`, from row `top` on.
+bool PutRows(HDC memory, UINT width, UINT top, UINT rows, WORD bitCount, const void* pixels)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(rows);  // top-down band
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    return SetDIBitsToDevice(memory, 0, static_cast<int>(top), width, rows, 0, 0, 0, rows, pixels, &info,
+                             DIB_RGB_COLORS) != 0;
 }
 
 ImageLoad Decode(const std::wstring& path)
@@ -81,46 +116,90 @@ ImageLoad Decode(const std::wstring& path)
         return Failed(LoadErrorFrom(hr));
     }
 
-    WindowDC screen(nullptr);
-    // On a palette display the picture carries a halftone palette, as captures carry theirs.
-    UniquePalette palette;
-    if (GetDeviceCaps(screen.get(), RASTERCAPS) & RC_PALETTE) {
-        palette.reset(CreateHalftonePalette(screen.get()));
-    }
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), static_cast<int>(width), static_cast<int>(height)));
-    UniqueDC memory(CreateCompatibleDC(screen.get()));
-    if (!bitmap || !memory) {
+    ScreenBitmap target(width, height);
+    if (!target.bitmap || !target.memory) {
         return Failed(ImageLoadError::OutOfMemory);
     }
     {
-        SelectGuard select(memory.get(), bitmap.get());
-        PaletteGuard realized(memory.get(), palette.get(), FALSE);
-        if (palette) {
-            RealizePalette(memory.get());
+        SelectGuard select(target.memory.get(), target.bitmap.get());
+        PaletteGuard realized(target.memory.get(), target.palette.get(), FALSE);
+        if (target.palette) {
+            RealizePalette(target.memory.get());
         }
         const UINT stride = width * 4;
         const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / stride), 1, height);
         std::vector<BYTE> band(static_cast<size_t>(stride) * bandRows);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = static_cast<LONG>(width);
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         for (UINT top = 0; top < height; top += bandRows) {
             const UINT rows = std::min(bandRows, height - top);
             const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
             if (hr = bgr->CopyPixels(&rect, stride, stride * rows, band.data()); FAILED(hr)) {
                 return Failed(LoadErrorFrom(hr));
             }
-            info.bmiHeader.biHeight = -static_cast<LONG>(rows);  // top-down band
-            if (!SetDIBitsToDevice(memory.get(), 0, static_cast<int>(top), width, rows, 0, 0, 0, rows, band.data(),
-                                   &info, DIB_RGB_COLORS)) {
+            if (!PutRows(target.memory.get(), width, top, rows, 32, band.data())) {
                 return Failed(ImageLoadError::OutOfMemory);
             }
         }
     }
-    PicturePtr picture = Picture::Create(std::move(bitmap), std::move(palette));
+    PicturePtr picture = Picture::Create(std::move(target.bitmap), std::move(target.palette));
+    return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
+}
+
+// BMP files go through the program's own reader, which takes every valid BMP (Wine's WIC refuses
+// some, such as 32-bit files with unusual bit fields). What it refuses as damaged goes on to WIC,
+// whose answer then gives the reason shown. Nothing when the file is no BMP or cannot be read here.
+std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
+{
+    std::vector<uint8_t> bytes;
+    {
+        UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        LARGE_INTEGER size{};
+        if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 2 ||
+            static_cast<uint64_t>(size.QuadPart) > kMaxOwnBmpBytes) {
+            return std::nullopt;
+        }
+        uint8_t magic[2] = {};
+        DWORD got = 0;
+        if (!ReadFile(file.get(), magic, 2, &got, nullptr) || got != 2 || !LooksLikeBmp(magic)) {
+            return std::nullopt;
+        }
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        std::copy(magic, magic + 2, bytes.begin());
+        for (size_t done = 2; done < bytes.size(); done += got) {
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(kBandBytes, bytes.size() - done));
+            if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
+                return std::nullopt;
+            }
+        }
+    }
+    Raster raster;
+    switch (ReadBmp(bytes, raster)) {
+    case CodecError::None: break;
+    case CodecError::TooLarge: return Failed(ImageLoadError::TooLarge);
+    default: return std::nullopt;
+    }
+    bytes = std::vector<uint8_t>();
+    const auto width = static_cast<UINT>(raster.width);
+    const auto height = static_cast<UINT>(raster.height);
+    ScreenBitmap target(width, height);
+    if (!target.bitmap || !target.memory) {
+        return Failed(ImageLoadError::OutOfMemory);
+    }
+    {
+        SelectGuard select(target.memory.get(), target.bitmap.get());
+        PaletteGuard realized(target.memory.get(), target.palette.get(), FALSE);
+        if (target.palette) {
+            RealizePalette(target.memory.get());
+        }
+        const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / raster.stride), 1, height);
+        for (UINT top = 0; top < height; top += bandRows) {
+            const UINT rows = std::min(bandRows, height - top);
+            if (!PutRows(target.memory.get(), width, top, rows, 24, raster.Row(static_cast<int32_t>(top)))) {
+                return Failed(ImageLoadError::OutOfMemory);
+            }
+        }
+    }
+    PicturePtr picture = Picture::Create(std::move(target.bitmap), std::move(target.palette));
     return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
 }
 
@@ -205,6 +284,9 @@ ImageLoad LoadPictureFile(const std::wstring& path)
         return Failed(ImageLoadError::Missing);
     }
     try {
+        if (std::optional<ImageLoad> own = LoadOwnBmp(path)) {
+            return std::move(*own);
+        }
         return Decode(path);
     } catch (const std::bad_alloc&) {
         return Failed(ImageLoadError::OutOfMemory);

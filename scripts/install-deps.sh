@@ -11,7 +11,33 @@ packages=(
     xvfb x11-utils imagemagick
     fonts-wqy-microhei
     cups printer-driver-cups-pdf libcups2:i386 poppler-utils
+    nasm dpkg-dev libjpeg-turbo-progs clang libclang-rt-14-dev
 )
+
+# libjpeg-turbo is built from Debian's source package: apt-get source needs deb-src entries,
+# taken here from the machine's own Debian entries.
+add_source_entries() {
+    local list=/etc/apt/sources.list.d/kavlor-deb-src.sources
+    if apt-cache showsrc libjpeg-turbo 2>/dev/null | grep -q '^Package:' || [ -e "$list" ]; then
+        return 1
+    fi
+    local own
+    own=$(grep -lE '^URIs:.*/debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 || true)
+    if [ -n "$own" ]; then
+        sed -E 's/^Types:.*/Types: deb-src/' "$own" | $sudo tee "$list" >/dev/null
+    elif [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list |
+            $sudo tee /etc/apt/sources.list.d/kavlor-deb-src.list >/dev/null
+    fi
+}
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+if add_source_entries; then
+    $sudo apt-get update -q
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,10 +48,6 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-fi
 # wine32 is an i386 package: its architecture has to be known to dpkg first.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386

@@ -24,6 +24,11 @@ if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
 fi
 
 run ctest --preset host
+# A short, fixed fuzz run of the codec (make fuzz explores for longer).
+echo "== fuzz"
+scripts/fuzz.sh --runs 20000 >"$log.fuzz" 2>&1 || { tail -n 30 "$log.fuzz"; status=1; }
+grep -E '^Done [0-9]+ runs' "$log.fuzz" || true
+rm -f "$log.fuzz"
 
 . scripts/wine-env.sh
 presets=(mingw32 mingw64)

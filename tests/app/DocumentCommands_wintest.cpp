@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
 #include "tests/app/DocumentTestSupport_win.h"
+#include "tests/convert/TestPictures.h"
 #include "tests/win/TestSupport_win.h"
 
 namespace kavlor::test {
@@ -192,6 +194,31 @@ TEST_F(DocumentCommands, SaveWithoutAPictureSaysSoAndAsksForNoName)
     Command(ID_baocuntx);
     EXPECT_EQ(answer.text(), texts::kNothingToSave);
     EXPECT_FALSE(driver.seen());
+}
+
+TEST_F(DocumentCommands, OpenReadsAValid32BitBitFieldBmpThatWicRefuses)
+{
+    // Ten bits a channel: the colours used here survive the round trip exactly.
+    Raster raster = MakeRaster(5, 3);
+    const uint8_t colors[][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {128, 255, 0}, {255, 255, 255}};
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 5; ++x) {
+            std::memcpy(raster.Row(y) + 3 * x, colors[(x + y) % 5], 3);
+        }
+    }
+    WriteBytes(m_dir.file(L"fields.bmp"),
+               EncodeBmp(raster, {BmpHeader::Info, 32, kBmpBitFields, {0x3FF00000, 0xFFC00, 0x3FF}}));
+    RunWithDialog(ID_open, m_dir.file(L"fields.bmp"));
+    ASSERT_TRUE(Picture());
+    EXPECT_EQ(window().State().CurrentImagePath, m_dir.file(L"fields.bmp"));
+    const Pixels shown = ReadBitmap(Picture()->Bitmap());
+    ASSERT_EQ(shown.width, 5);
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 5; ++x) {
+            const uint8_t* bgr = raster.Row(y) + 3 * x;
+            EXPECT_EQ(shown.at(x, y), static_cast<uint32_t>(bgr[2] << 16 | bgr[1] << 8 | bgr[0])) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(DocumentCommands, BadFilesGiveAMessageAndChangeNothing)

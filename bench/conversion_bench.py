@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Compares conversion.dll (under Wine) with Debian's cjpeg/djpeg and ImageMagick's convert on
+the same generated files: megapixels per second both ways, their ratios, and peak memory.
+
+    bench/conversion_bench.py BUILD_DIR     (inside a Wine session: scripts/wine-session.sh)
+
+All programs write JPEG at quality 90 without chroma subsampling (4:4:4) and 24-bit BMP."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+RUNS = 5
+
+
+def run_measured(command, cwd):
+    """Runs a command once; returns (seconds, peak resident memory in bytes)."""
+    start = time.perf_counter()
+    process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(process.pid, 0)
+    seconds = time.perf_counter() - start
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if process.returncode != 0:
+        sys.exit(f"{command[0]} failed: {process.stderr.read().decode(errors='replace')}")
+    return seconds, usage.ru_maxrss * 1024
+
+
+def best(command, cwd):
+    results = [run_measured(command, cwd) for _ in range(RUNS)]
+    return min(r[0] for r in results), max(r[1] for r in results)
+
+
+def main():
+    build = os.path.abspath(sys.argv[1])
+    exe = os.path.join(build, "bench", "conversion_bench.exe")
+    with tempfile.TemporaryDirectory(prefix="kavlor-bench-") as folder:
+        windows_folder = "Z:" + folder.replace("/", "\\")
+        out = subprocess.run(["wine", exe, windows_folder], capture_output=True, text=True, check=True).stdout
+        dll = {}
+        megapixels = {}
+        for line in out.splitlines():
+            parts = line.split()
+            if parts[:2] == ["time", "dll"]:
+                dll[(parts[2], parts[3])] = float(parts[5])
+                megapixels[parts[3]] = float(parts[4])
+        memory = {}
+        for label in megapixels:
+            for function, source, key in (("BmpToJpg", "P.BMP", "bmp2jpg"), ("JpgToBmp", "J.JPG", "jpg2bmp")):
+                subprocess.run(["cp", f"{label}.BMP" if key == "bmp2jpg" else f"{label}.JPG", source],
+                               cwd=folder, check=True)
+                text = subprocess.run(["wine", exe, "--memory", function, source], cwd=folder,
+                                      capture_output=True, text=True).stdout
+                memory[(key, label)] = int(text.split()[-1]) if text.startswith("memory") else -1
+
+        print(f"{'':28}{'MP/s':>9}{'dll/x':>8}{'peak MB':>9}")
+        for label, mp in megapixels.items():
+            bmp, jpg = f"{label}.BMP", f"{label}.JPG"
+            bmp_mb = os.path.getsize(os.path.join(folder, bmp)) / 1e6
+            jpg_mb = os.path.getsize(os.path.join(folder, jpg)) / 1e6
+            rows = {
+                "bmp2jpg": [
+                    ("cjpeg", ["cjpeg", "-quality", "90", "-sample", "1x1", "-outfile", "c.jpg", bmp]),
+                    ("convert", ["convert", bmp, "-quality", "90", "-sampling-factor", "1x1", "m.jpg"]),
+                ],
+                "jpg2bmp": [
+                    ("djpeg", ["djpeg", "-bmp", "-outfile", "d.bmp", jpg]),
+                    ("convert", ["convert", jpg, "BMP3:m.bmp"]),
+                ],
+            }
+            for key, tools in rows.items():
+                ours = mp / dll[(key, label)]
+                source_mb, picture_mb = (bmp_mb, bmp_mb) if key == "bmp2jpg" else (jpg_mb, bmp_mb)
+                print(f"{label} {mp:.1f} MP {key}:")
+                print(f"  {'conversion.dll (Wine)':26}{ours:9.1f}{'':8}{memory[(key, label)] / 1e6:9.1f}"
+                      f"   limit {1.1 * (source_mb + picture_mb):.1f} (source {source_mb:.1f} + picture {picture_mb:.1f} + 10 %)")
+                for name, command in tools:
+                    seconds, peak = best(command, folder)
+                    theirs = mp / seconds
+                    print(f"  {name:26}{theirs:9.1f}{ours / theirs:8.2f}{peak / 1e6:9.1f}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,310 @@
+// JPEG through libjpeg-turbo: writing a raster as a baseline 4:4:4 JFIF file, and reading any
+// common JPEG into a BMP file. libjpeg reports errors through a callback that must not return;
+// ours jumps back to the call (setjmp/longjmp), so no error can end the process. Nothing with a
+// destructor is created between a setjmp and the libjpeg calls that may jump back to it.
+#include <csetjmp>
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+#include <cstring>
+#include <new>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "app/ImageFile.h"
+#include "convert/codec/Bmp.h"
+#include "convert/codec/Codec.h"
+
+namespace kavlor {
+
+namespace {
+
+// More scans than any real progressive file has; many tiny scans over a large picture would
+// otherwise keep the decoder busy for minutes.
+constexpr int kMaxScans = 500;
+// libjpeg's own memory (coefficient buffers of progressive files, at most two bytes per sample
+// of four components at the largest picture allowed), beside the output BMP.
+constexpr long kMaxDecoderMemory = static_cast<long>(kMaxPicturePixels) * 8 + (16L << 20);
+constexpr size_t kOutputChunkBytes = 64 * 1024;
+
+// Warnings libjpeg gives about damaged compressed data make the whole file damaged: it would
+// otherwise fill what it could not decode with grey and call the picture complete. Warnings about
+// metadata only (JFIF version, Adobe transform code, ICC profile) are ignored.
+bool WarningMeansDamage(int code)
+{
+    return code != JWRN_JFIF_MAJOR && code != JWRN_ADOBE_XFORM && code != JWRN_BOGUS_ICC;
+}
+
+struct ErrorHandler {
+    jpeg_error_mgr pub;  // first: libjpeg passes its address as cinfo->err
+    std::jmp_buf jump;
+    bool writeFailed;
+};
+
+[[noreturn]] void JumpBack(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorHandler*>(cinfo->err)->jump, 1);
+}
+
+void EmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && WarningMeansDamage(cinfo->err->msg_code)) {
+        JumpBack(cinfo);
+    }
+}
+
+void Silent(j_common_ptr) {}
+
+void InitErrors(ErrorHandler& handler)
+{
+    jpeg_std_error(&handler.pub);
+    handler.pub.error_exit = JumpBack;
+    handler.pub.emit_message = EmitMessage;
+    handler.pub.output_message = Silent;
+    handler.writeFailed = false;
+}
+
+CodecError ErrorOf(const ErrorHandler& handler)
+{
+    if (handler.writeFailed) {
+        return CodecError::WriteFailed;
+    }
+    switch (handler.pub.msg_code) {
+    case JERR_OUT_OF_MEMORY:
+    case JERR_NO_BACKING_STORE:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW: return CodecError::TooLarge;
+    default: return CodecError::Damaged;
+    }
+}
+
+// Output in chunks to the sink.
+struct Destination {
+    jpeg_destination_mgr pub;  // first: libjpeg passes its address as cinfo->dest
+    const ByteSink* sink;
+    ErrorHandler* errors;
+    uint8_t* buffer;
+};
+
+void InitDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kOutputChunkBytes;
+}
+
+void Flush(j_compress_ptr cinfo, size_t bytes)
+{
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    if (bytes > 0 && !(*dest->sink)(dest->buffer, bytes)) {
+        dest->errors->writeFailed = true;
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo)
+{
+    Flush(cinfo, kOutputChunkBytes);
+    InitDestination(cinfo);
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo)
+{
+    Flush(cinfo, kOutputChunkBytes - cinfo->dest->free_in_buffer);
+}
+
+struct ScanLimit {
+    jpeg_progress_mgr pub;  // first: libjpeg passes its address as cinfo->progress
+};
+
+void CheckScans(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+        cinfo->err->msg_code = JERR_BAD_SCAN_SCRIPT;
+        JumpBack(cinfo);
+    }
+}
+
+// JFIF density from pixels per metre: dots per inch, or no unit when the resolution is unknown.
+void SetDensity(jpeg_compress_struct& cinfo, int32_t xPixelsPerMetre, int32_t yPixelsPerMetre)
+{
+    auto dpi = [](int32_t ppm) {
+        const int64_t value = (static_cast<int64_t>(ppm) * 254 + 5000) / 10000;
+        return static_cast<UINT16>(value < 1 ? 1 : value > 65535 ? 65535 : value);
+    };
+    cinfo.write_JFIF_header = TRUE;
+    if (xPixelsPerMetre <= 0 || yPixelsPerMetre <= 0) {
+        cinfo.density_unit = 0;
+        cinfo.X_density = 1;
+        cinfo.Y_density = 1;
+    } else {
+        cinfo.density_unit = 1;
+        cinfo.X_density = dpi(xPixelsPerMetre);
+        cinfo.Y_density = dpi(yPixelsPerMetre);
+    }
+}
+
+int32_t PixelsPerMetreFromDensity(int unit, UINT16 density)
+{
+    switch (unit) {
+    case 1: return PixelsPerMetre(density);
+    case 2: return static_cast<int32_t>(density) * 100;
+    default: return 0;  // only an aspect ratio, or nothing
+    }
+}
+
+void PutU32(uint8_t* p, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+// CMYK as Adobe writes it (inverted, flagged by its APP14 marker) or plain, to blue-green-red.
+void CmykToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* out)
+{
+    for (int x = 0; x < width; ++x) {
+        uint32_t c = cmyk[4 * x];
+        uint32_t m = cmyk[4 * x + 1];
+        uint32_t y = cmyk[4 * x + 2];
+        uint32_t k = cmyk[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[3 * x] = static_cast<uint8_t>((y * k + 127) / 255);
+        out[3 * x + 1] = static_cast<uint8_t>((m * k + 127) / 255);
+        out[3 * x + 2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+}  // namespace
+
+CodecError EncodeJpeg(const PixelRows& pixels, const ByteSink& sink)
+{
+    std::vector<uint8_t> buffer(kOutputChunkBytes);
+    jpeg_compress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof(cinfo));
+    ErrorHandler errors;
+    InitErrors(errors);
+    Destination dest{{}, &sink, &errors, buffer.data()};
+    dest.pub.init_destination = InitDestination;
+    dest.pub.empty_output_buffer = EmptyOutputBuffer;
+    dest.pub.term_destination = TermDestination;
+    cinfo.err = &errors.pub;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return ErrorOf(errors);
+    }
+    jpeg_create_compress(&cinfo);
+    cinfo.dest = &dest.pub;
+    cinfo.image_width = static_cast<JDIMENSION>(pixels.width);
+    cinfo.image_height = static_cast<JDIMENSION>(pixels.height);
+    cinfo.input_components = pixels.bytesPerPixel;
+    cinfo.in_color_space = pixels.bytesPerPixel == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, kJpegQuality, TRUE);
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        cinfo.comp_info[i].h_samp_factor = 1;  // 4:4:4, no chroma subsampling
+        cinfo.comp_info[i].v_samp_factor = 1;
+    }
+    SetDensity(cinfo, pixels.xPixelsPerMetre, pixels.yPixelsPerMetre);
+    jpeg_start_compress(&cinfo, TRUE);
+    JSAMPROW rows[16];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JDIMENSION count = 0;
+        for (; count < 16 && cinfo.next_scanline + count < cinfo.image_height; ++count) {
+            rows[count] =
+                const_cast<JSAMPROW>(pixels.top + pixels.step * static_cast<ptrdiff_t>(cinfo.next_scanline + count));
+        }
+        jpeg_write_scanlines(&cinfo, rows, count);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return CodecError::None;
+}
+
+// Uncompressed 24- and 32-bit files, most of those met, go to the encoder straight from the file.
+CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink)
+{
+    if (std::optional<PixelRows> rows = BmpRowsInPlace(bmp)) {
+        return EncodeJpeg(*rows, sink);
+    }
+    Raster raster;
+    if (CodecError error = ReadBmp(bmp, raster); error != CodecError::None) {
+        return error;
+    }
+    return EncodeJpeg(raster.Rows(), sink);
+}
+
+// The JPEG is decoded straight into the pixel area of the BMP file, bottom row last in the
+// JPEG and first in the file, so the decoded picture exists once in memory.
+CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
+{
+    std::vector<uint8_t> file;
+    std::vector<uint8_t> cmykRow;
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof(cinfo));
+    ErrorHandler errors;
+    InitErrors(errors);
+    ScanLimit progress{};
+    progress.pub.progress_monitor = CheckScans;
+    cinfo.err = &errors.pub;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return ErrorOf(errors);
+    }
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+    cinfo.progress = &progress.pub;
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height)) {
+        jpeg_destroy_decompress(&cinfo);
+        return CodecError::TooLarge;
+    }
+    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    const auto width = static_cast<int32_t>(cinfo.image_width);
+    const auto height = static_cast<int32_t>(cinfo.image_height);
+    const uint16_t bitCount = grey ? 8 : 24;
+    const std::optional<BmpLayout> layout = PlanBmp(width, height, bitCount);
+    if (!layout) {
+        jpeg_destroy_decompress(&cinfo);
+        return CodecError::TooLarge;
+    }
+    try {
+        file.resize(layout->fileBytes);
+        cmykRow.resize(cmyk ? static_cast<size_t>(width) * 4 : 0);
+    } catch (const std::bad_alloc&) {
+        jpeg_destroy_decompress(&cinfo);
+        return CodecError::TooLarge;
+    }
+    const auto headers =
+        BmpHeaders(*layout, width, height, bitCount, PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density));
+    std::memcpy(file.data(), headers.data(), headers.size());
+    PutU32(&file[42], static_cast<uint32_t>(PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.Y_density)));
+    for (uint32_t i = 0; i < layout->colorCount; ++i) {
+        uint8_t* entry = &file[headers.size() + 4 * i];
+        entry[0] = entry[1] = entry[2] = static_cast<uint8_t>(i);
+    }
+
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        uint8_t* row = &file[layout->pixelOffset +
+                             static_cast<size_t>(layout->stride) * (cinfo.output_height - 1 - cinfo.output_scanline)];
+        JSAMPROW target = cmyk ? cmykRow.data() : row;
+        jpeg_read_scanlines(&cinfo, &target, 1);
+        if (cmyk) {
+            CmykToBgr(cmykRow.data(), width, cinfo.saw_Adobe_marker != FALSE, row);
+        }
+    }
+    // Every pixel is decoded: whatever follows the last scan is not read.
+    jpeg_destroy_decompress(&cinfo);
+    return sink(file.data(), file.size()) ? CodecError::None : CodecError::WriteFailed;
+}
+
+}  // namespace kavlor

@@ -1,0 +1,51 @@
+// The picture type of the codec core, how a conversion step ends, and where output bytes go.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace kavlor {
+
+enum class CodecError {
+    None,
+    Damaged,      // not a picture of the expected format, or truncated or inconsistent contents
+    TooLarge,     // over the picture size limit, or more memory than the system gives
+    WriteFailed,  // the output refused bytes
+};
+
+// Rows of pixels in memory, read only: blue, green, red and, with four bytes a pixel, one unused
+// byte. A raster, or the pixel area of an uncompressed BMP file used where it lies.
+struct PixelRows {
+    int32_t width = 0;
+    int32_t height = 0;
+    int bytesPerPixel = 3;
+    const uint8_t* top = nullptr;  // the top row
+    ptrdiff_t step = 0;            // from a row to the one below it; negative for bottom-up files
+    int32_t xPixelsPerMetre = 0;
+    int32_t yPixelsPerMetre = 0;
+};
+
+// A decoded picture: blue, green, red bytes per pixel, rows from the top down, each row padded
+// to four bytes. This is the layout of a top-down 24-bit DIB, so a raster can be handed to GDI
+// as it is.
+struct Raster {
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t stride = 0;
+    int32_t xPixelsPerMetre = 0;  // resolution, 0 when unknown
+    int32_t yPixelsPerMetre = 0;
+    std::vector<uint8_t> pixels;
+
+    uint8_t* Row(int32_t y) { return pixels.data() + static_cast<size_t>(stride) * static_cast<size_t>(y); }
+    const uint8_t* Row(int32_t y) const { return pixels.data() + static_cast<size_t>(stride) * static_cast<size_t>(y); }
+    PixelRows Rows() const
+    {
+        return {width, height, 3, pixels.data(), static_cast<ptrdiff_t>(stride), xPixelsPerMetre, yPixelsPerMetre};
+    }
+};
+
+// Receives output bytes in order; returning false stops the conversion with WriteFailed.
+using ByteSink = std::function<bool(const uint8_t* data, size_t bytes)>;
+
+}  // namespace kavlor

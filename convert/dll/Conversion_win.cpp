@@ -1,0 +1,195 @@
+// conversion.dll: BMP to JPEG and JPEG to BMP for one file of the current directory. A call
+// reads the whole source, converts it in memory and writes the result to a new file beside it,
+// which replaces the produced name only once complete. No state survives a call.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/ImageFile.h"
+#include "base/Handles.h"
+#include "convert/ConversionNames.h"
+#include "convert/codec/Codec.h"
+#include "convert/dll/Conversion.h"
+
+namespace kavlor {
+
+namespace {
+
+// No BMP of the largest picture allowed (32 bits a pixel) is larger; bigger sources are refused
+// unread.
+constexpr uint64_t kMaxSourceBytes = kMaxPicturePixels * 4 + (1 << 20);
+constexpr DWORD kReadChunkBytes = 16 << 20;
+
+using Converter = CodecError (*)(std::span<const uint8_t>, const ByteSink&);
+
+// The ANSI name as UTF-16, when it is a plain file name: no folder, drive or stream part.
+std::optional<std::wstring> BareName(const char* name)
+{
+    if (name == nullptr || *name == '\0') {
+        return std::nullopt;
+    }
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, nullptr, 0);
+    if (length <= 1) {
+        return std::nullopt;
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length) - 1);
+    if (wide.find_first_of(L"\\/:") != std::wstring::npos) {
+        return std::nullopt;
+    }
+    return wide;
+}
+
+// The whole file, in memory that is not cleared first (it is overwritten at once).
+struct Source {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+};
+
+ConversionResult ReadSource(const std::wstring& name, Source& source)
+{
+    UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Only files on disk: a device name such as CON would wait for input forever.
+    if (file.get() == INVALID_HANDLE_VALUE || GetFileType(file.get()) != FILE_TYPE_DISK) {
+        return kConversionSourceUnreadable;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        return kConversionSourceUnreadable;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) > kMaxSourceBytes) {
+        return kConversionTooLarge;
+    }
+    source.size = static_cast<size_t>(size.QuadPart);
+    source.bytes.reset(new uint8_t[source.size]);
+    size_t done = 0;
+    while (done < source.size) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(kReadChunkBytes, source.size - done));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), source.bytes.get() + done, want, &got, nullptr) || got == 0) {
+            return kConversionSourceUnreadable;
+        }
+        done += got;
+    }
+    return kConversionOk;
+}
+
+// A new file in the current directory; deleted again unless it was moved into place.
+class TempFile {
+public:
+    TempFile()
+    {
+        for (DWORD attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
+            m_name = L"~conv-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(GetTickCount() + attempt) + L".tmp";
+            m_file.reset(
+                CreateFileW(m_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+                break;
+            }
+        }
+        if (m_file.get() == INVALID_HANDLE_VALUE) {
+            m_name.clear();
+        }
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile()
+    {
+        m_file.reset();
+        if (!m_name.empty()) {
+            DeleteFileW(m_name.c_str());
+        }
+    }
+
+    bool Created() const { return !m_name.empty(); }
+    bool Write(const uint8_t* data, size_t bytes)
+    {
+        while (bytes > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes, kReadChunkBytes));
+            DWORD written = 0;
+            if (!WriteFile(m_file.get(), data, chunk, &written, nullptr) || written != chunk) {
+                return false;
+            }
+            data += chunk;
+            bytes -= chunk;
+        }
+        return true;
+    }
+    // Puts the complete file in place of the target, replacing any file of that name.
+    bool MoveOver(const std::wstring& target)
+    {
+        m_file.reset();
+        if (!MoveFileExW(m_name.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            return false;
+        }
+        m_name.clear();
+        return true;
+    }
+
+private:
+    std::wstring m_name;
+    UniqueFile m_file{INVALID_HANDLE_VALUE};
+};
+
+ConversionResult ResultOf(CodecError error)
+{
+    switch (error) {
+    case CodecError::None: return kConversionOk;
+    case CodecError::Damaged: return kConversionDamaged;
+    case CodecError::TooLarge: return kConversionTooLarge;
+    case CodecError::WriteFailed: return kConversionCannotWrite;
+    }
+    return kConversionDamaged;
+}
+
+int Convert(const char* name, Converter convert) noexcept
+{
+    try {
+        const std::optional<std::wstring> source = BareName(name);
+        if (!source) {
+            return kConversionSourceUnreadable;
+        }
+        const std::wstring produced = ProducedName<wchar_t>(*source);
+        Source bytes;
+        if (ConversionResult result = ReadSource(*source, bytes); result != kConversionOk) {
+            return result;
+        }
+        TempFile temp;
+        if (!temp.Created()) {
+            return kConversionCannotWrite;
+        }
+        const ByteSink sink = [&temp](const uint8_t* data, size_t size) { return temp.Write(data, size); };
+        if (CodecError error = convert(std::span(bytes.bytes.get(), bytes.size), sink); error != CodecError::None) {
+            return ResultOf(error);
+        }
+        bytes = Source();  // the source is not needed while the file is moved
+        return temp.MoveOver(produced) ? kConversionOk : kConversionCannotWrite;
+    } catch (const std::bad_alloc&) {
+        return kConversionTooLarge;
+    } catch (...) {
+        return kConversionDamaged;
+    }
+}
+
+}  // namespace
+
+}  // namespace kavlor
+
+extern "C" int __stdcall BmpToJpg(char* fileName, int /*reserved*/)
+{
+    return kavlor::Convert(fileName, kavlor::ConvertBmpToJpeg);
+}
+
+extern "C" int __stdcall JpgToBmp(char* fileName, int /*reserved*/)
+{
+    return kavlor::Convert(fileName, kavlor::ConvertJpegToBmp);
+}

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# conversion.dll against cjpeg/djpeg and ImageMagick (bench/conversion_bench.py), with the
+# 32-bit build where this machine runs 32-bit Windows programs and the 64-bit build elsewhere.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+. scripts/wine-env.sh
+build=build/mingw32
+if ! wine32_runs; then
+    echo "This machine cannot run 32-bit programs: conversion.dll of the 64-bit build is measured."
+    build=build/mingw64
+fi
+cmake --build --preset "${build#build/}" --target conversion_bench >/dev/null
+scripts/wine-session.sh -- python3 bench/conversion_bench.py "$build"
