@@ -6,6 +6,8 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>

@@ -3,11 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
-#include <stdexcept>
 
 #include <jpeglib.h>
 
