@@ -13,6 +13,7 @@
 #include "app/ProgramSearch.h"
 #include "app/Texts.h"
 #include "base/Process.h"
+#include "convert/ConverterWindow_win.h"
 
 namespace kavlor {
 
@@ -109,7 +110,12 @@ void MainWindow::huatu_Click()
     }
 }
 
-void MainWindow::plzhuan_Click() {}
+// The converter takes the main window's place until its exit command brings it back.
+void MainWindow::plzhuan_Click()
+{
+    ShowWindow(m_hwnd, SW_HIDE);
+    m_plzh->Show();
+}
 
 void MainWindow::open_Click()
 {

@@ -15,6 +15,7 @@
 namespace kavlor {
 
 class AboutWindow;
+class ConverterWindow;
 class HelpWindow;
 class Picture;
 class Printer;
@@ -40,6 +41,7 @@ public:
     bool Create(int showCommand = SW_SHOWNORMAL);
 
     PictureBox& Picture1() { return m_picture1; }
+    ConverterWindow& plzh() { return *m_plzh; }
     ToolBar& Toolbar1() { return m_toolbar1; }
     StatusBar& StatusBar1() { return m_statusBar1; }
     CommonDialog& CommonDialog1() { return m_commonDialog1; }
@@ -110,6 +112,7 @@ private:
     std::unique_ptr<AboutWindow> m_frmAbout;
     std::unique_ptr<HelpWindow> m_frmhelp;
     std::unique_ptr<PrinterWindow> m_main;
+    std::unique_ptr<ConverterWindow> m_plzh;
 };
 
 }  // namespace kavlor

@@ -7,6 +7,7 @@
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "capture/Capture_win.h"
+#include "convert/ConverterWindow_win.h"
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
 #include "print/PrinterWindow_win.h"
@@ -91,7 +92,11 @@ int MouseShiftBits(WPARAM keys)
 MainWindow::MainWindow()
     : m_frmAbout(std::make_unique<AboutWindow>()),
       m_frmhelp(std::make_unique<HelpWindow>()),
-      m_main(std::make_unique<PrinterWindow>())
+      m_main(std::make_unique<PrinterWindow>()),
+      m_plzh(std::make_unique<ConverterWindow>([this] {
+          ShowWindow(m_hwnd, SW_SHOWNORMAL);
+          SetForegroundWindow(m_hwnd);
+      }))
 {
 }
 

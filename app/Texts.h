@@ -53,6 +53,25 @@ inline constexpr const wchar_t* kCannotSetPrinter = L"无法设置默认打印�
 inline constexpr const wchar_t* kPrinterAccessDenied = L"没有修改这项系统设置的权限。";
 inline constexpr const wchar_t* kPrinterSystemError = L"系统错误代码 ";
 
+// The batch converter.
+inline constexpr const wchar_t* kConverterCaption = L"批量互换";
+inline constexpr const wchar_t* kConverterOpenFilter = L"BMP文件|*.bmp|JPG文件|*.jpg";
+inline constexpr const wchar_t* kConverterHelp = L"此程序是一个批量互换BMP与JPG图片格式的工具!";
+inline constexpr const wchar_t* kConverterHelpTitle = L"帮助";
+inline constexpr const wchar_t* kTooManyFiles = L"选择的文件太多,请分几次打开。";
+inline constexpr const wchar_t* kLibraryMissing =
+    L"无法载入转换程序库 conversion.dll:它不在本程序的文件夹中,或者已经损坏。";
+inline constexpr const wchar_t* kLibraryExportMissing = L"转换程序库 conversion.dll 中缺少函数 ";
+inline constexpr const wchar_t* kFolderMissing = L"无法进入图片所在的文件夹:";
+inline constexpr const wchar_t* kConversionFailures = L"以下文件没有转换成功:";
+inline constexpr const wchar_t* kReasonUnreadable = L"源文件不存在或无法读取";
+inline constexpr const wchar_t* kReasonDamaged = L"不是这种格式的图片,或者文件已损坏";
+inline constexpr const wchar_t* kReasonTooLarge = L"图片太大(每边最多 32767 像素,总共最多 1 亿像素)";
+inline constexpr const wchar_t* kReasonCannotWrite = L"无法写入转换后的文件";
+inline constexpr const wchar_t* kReasonTooShort = L"文件名太短,无法得出转换后的名称";
+inline constexpr const wchar_t* kReasonNameNotAnsi = L"文件名含有系统代码页无法表示的字符";
+inline constexpr const wchar_t* kReasonOther = L"转换程序库报告错误 ";
+
 // The About window and the system-information tool.
 inline constexpr const wchar_t* kOkButton = L"确   定";
 inline constexpr const wchar_t* kAboutCaption = L"About Kavlor";

@@ -28,6 +28,12 @@
 #define ID_fangweng 1042
 #define ID_bangzhu 1043
 
+// Menu commands of the converter window.
+#define ID_plzh_open 1201
+#define ID_plzh_exit 1202
+#define ID_plzh_zhuanhuan 1203
+#define ID_plzh_help 1204
+
 // Tool bar buttons have ids of their own: the tool bar's handler dispatches on their keys.
 #define ID_TB_buzuoqp 1101
 #define ID_TB_buzuoqkou 1102

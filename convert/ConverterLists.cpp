@@ -1,0 +1,83 @@
+// Texts of the converter window: chosen files, extension keys, captions and entry plans.
+#include "convert/ConverterLists.h"
+
+#include "convert/ConversionNames.h"
+
+namespace kavlor {
+
+namespace {
+
+std::wstring WithoutTrailingBackslash(std::wstring_view folder)
+{
+    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) {
+        folder.remove_suffix(1);
+    }
+    return std::wstring(folder);
+}
+
+}  // namespace
+
+ChosenFiles ParseChosenFiles(std::wstring_view dialogResult)
+{
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    while (start < dialogResult.size()) {
+        size_t end = dialogResult.find(L'\0', start);
+        if (end == std::wstring_view::npos) {
+            end = dialogResult.size();
+        }
+        if (end == start) {
+            break;  // the empty text that ends the list
+        }
+        parts.emplace_back(dialogResult.substr(start, end - start));
+        start = end + 1;
+    }
+    ChosenFiles chosen;
+    if (parts.size() == 1) {
+        const std::wstring& path = parts.front();
+        size_t separator = path.find_last_of(L"\\/");
+        chosen.single = true;
+        if (separator == std::wstring::npos) {
+            chosen.names.push_back(path);
+        } else {
+            chosen.folder = WithoutTrailingBackslash(std::wstring_view(path).substr(0, separator + 1));
+            chosen.names.push_back(path.substr(separator + 1));
+        }
+    } else if (!parts.empty()) {
+        chosen.folder = WithoutTrailingBackslash(parts.front());
+        chosen.names.assign(parts.begin() + 1, parts.end());
+    }
+    return chosen;
+}
+
+std::wstring EntryPath(std::wstring_view folder, std::wstring_view entry)
+{
+    std::wstring path(folder);
+    path += L'\\';
+    path += entry;
+    return path;
+}
+
+std::wstring ExtensionKey(std::wstring_view upperName)
+{
+    return std::wstring(upperName.substr(upperName.size() >= 3 ? upperName.size() - 3 : 0));
+}
+
+DirectionCaptions CaptionsFor(std::wstring_view key)
+{
+    const std::wstring suffix = L"图片文件";
+    if (key == L"BMP") {
+        return {L"BMP" + suffix, L"JPG" + suffix, L"BMP To JPG"};
+    }
+    return {std::wstring(key) + suffix, L"BMP" + suffix, L"JPG To BMP"};
+}
+
+EntryPlan PlanEntry(std::wstring_view upperName)
+{
+    if (upperName.size() < 4) {
+        return EntryPlan::TooShort;
+    }
+    return ConvertsToJpeg(upperName) ? EntryPlan::BmpToJpg : EntryPlan::JpgToBmp;
+}
+
+}  // namespace kavlor

@@ -1,0 +1,227 @@
+// The conversion run of the converter window: every listed file through conversion.dll into
+// the other format, with the results listed and previewed as they come.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Texts.h"
+#include "base/App.h"
+#include "convert/ConversionNames.h"
+#include "convert/ConverterLists.h"
+#include "convert/ConverterWindow_win.h"
+#include "convert/dll/Conversion.h"
+
+namespace kavlor {
+
+namespace {
+
+using ConvertFunction = decltype(&BmpToJpg);
+
+// conversion.dll from the program's own folder only: the run works in the pictures' folder,
+// and a library of that name planted there must never run.
+class ConversionLibrary {
+public:
+    ConversionLibrary() = default;
+    ConversionLibrary(const ConversionLibrary&) = delete;
+    ConversionLibrary& operator=(const ConversionLibrary&) = delete;
+    ~ConversionLibrary()
+    {
+        if (m_module) {
+            FreeLibrary(m_module);
+        }
+    }
+
+    // Empty on success, otherwise what to tell the user.
+    std::wstring Load()
+    {
+        std::wstring path(MAX_PATH, L'\0');
+        DWORD length = 0;
+        while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
+            path.resize(path.size() * 2);
+        }
+        path.resize(length);
+        path.erase(path.find_last_of(L"\\/") + 1);
+        path += L"conversion.dll";
+        m_module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (!m_module) {
+            return texts::kLibraryMissing;
+        }
+        for (auto [name, function] : {std::pair{"BmpToJpg", &m_bmpToJpg}, std::pair{"JpgToBmp", &m_jpgToBmp}}) {
+            *function = reinterpret_cast<ConvertFunction>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+            if (!*function) {
+                return texts::kLibraryExportMissing + std::wstring(name, name + std::char_traits<char>::length(name));
+            }
+        }
+        return {};
+    }
+    ConvertFunction For(EntryPlan plan) const { return plan == EntryPlan::BmpToJpg ? m_bmpToJpg : m_jpgToBmp; }
+
+private:
+    HMODULE m_module = nullptr;
+    ConvertFunction m_bmpToJpg = nullptr;
+    ConvertFunction m_jpgToBmp = nullptr;
+};
+
+// Puts the process's current directory back when the run ends.
+class CurrentDirectoryKeeper {
+public:
+    CurrentDirectoryKeeper()
+    {
+        m_saved.resize(GetCurrentDirectoryW(0, nullptr));
+        m_saved.resize(GetCurrentDirectoryW(static_cast<DWORD>(m_saved.size()), m_saved.data()));
+    }
+    CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
+    CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
+    ~CurrentDirectoryKeeper()
+    {
+        if (!m_saved.empty()) {
+            SetCurrentDirectoryW(m_saved.c_str());
+        }
+    }
+
+private:
+    std::wstring m_saved;
+};
+
+// The name in the system's ANSI code page, as the library takes it. A name the code page cannot
+// hold goes by its short name, when the volume keeps one; `passed` is the name used.
+std::optional<std::string> AnsiName(const std::wstring& folder, const std::wstring& name, std::wstring& passed)
+{
+    auto convert = [](const std::wstring& text) -> std::optional<std::string> {
+        BOOL lossy = FALSE;
+        int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &lossy);
+        if (bytes <= 0 || lossy) {
+            return std::nullopt;
+        }
+        std::string ansi(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, ansi.data(), bytes, nullptr, &lossy);
+        return ansi;
+    };
+    passed = name;
+    if (std::optional<std::string> ansi = convert(name)) {
+        return ansi;
+    }
+    const std::wstring longPath = EntryPath(folder, name);
+    std::wstring shortPath(MAX_PATH, L'\0');
+    DWORD length = GetShortPathNameW(longPath.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) {
+        return std::nullopt;
+    }
+    shortPath.resize(length);
+    std::wstring shortName = shortPath.substr(shortPath.find_last_of(L"\\/") + 1);
+    CharUpperBuffW(shortName.data(), static_cast<DWORD>(shortName.size()));
+    std::optional<std::string> ansi = convert(shortName);
+    if (ansi) {
+        passed = shortName;
+    }
+    return ansi;
+}
+
+std::wstring ReasonText(int result)
+{
+    switch (result) {
+    case kConversionSourceUnreadable: return texts::kReasonUnreadable;
+    case kConversionDamaged: return texts::kReasonDamaged;
+    case kConversionTooLarge: return texts::kReasonTooLarge;
+    case kConversionCannotWrite: return texts::kReasonCannotWrite;
+    default: return texts::kReasonOther + std::to_wstring(result);
+    }
+}
+
+std::wstring TextOf(HWND control)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring EntryText(HWND list, int index)
+{
+    std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0)) + 1, L'\0');
+    LRESULT copied = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+// Clicks and keys given to the window while it was busy are dropped: they were aimed at a
+// window that could not take them, and one of them would start the same run again.
+void DropWaitingInput()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
+    while (PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, PM_REMOVE)) {}
+}
+
+}  // namespace
+
+// Each entry converts by its own name: BMP files to JPEG, every other to BMP. The library
+// works in the current directory, which is the source folder for the whole run; a failure is
+// listed all the same, so that both lists keep their one-to-one order, and reported at the end.
+void ConverterWindow::ConvertListedFiles()
+{
+    if (m_running) {
+        return;
+    }
+    m_running = true;
+    HWND list1 = Control(List1);
+    HWND list2 = Control(List2);
+    EnableWindow(Control(Command1), FALSE);
+    SendMessageW(list2, LB_RESETCONTENT, 0, 0);
+    const auto count = static_cast<int>(SendMessageW(list1, LB_GETCOUNT, 0, 0));
+    const std::wstring folder = TextOf(Control(Label1));
+    std::optional<ConversionLibrary> library;
+    std::optional<CurrentDirectoryKeeper> directory;
+    std::wstring stopped;
+    std::vector<std::wstring> failures;
+    for (int i = 0; i < count && stopped.empty(); ++i) {
+        SelectEntry(List1, i);
+        std::wstring name = EntryText(list1, i);
+        CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+        SetWindowTextW(Control(Label2), folder.c_str());
+        const EntryPlan plan = PlanEntry(name);
+        std::wstring produced = name;
+        if (plan == EntryPlan::TooShort) {
+            failures.push_back(name + L": " + texts::kReasonTooShort);
+        } else {
+            if (!library) {
+                library.emplace();
+                stopped = library->Load();
+                directory.emplace();
+                if (stopped.empty() && !SetCurrentDirectoryW(folder.c_str())) {
+                    stopped = texts::kFolderMissing + std::wstring(L"\n") + folder;
+                }
+                if (!stopped.empty()) {
+                    break;
+                }
+            }
+            std::wstring passed;
+            std::optional<std::string> ansi = AnsiName(folder, name, passed);
+            produced = ProducedName(std::wstring_view(passed));
+            if (!ansi) {
+                failures.push_back(name + L": " + texts::kReasonNameNotAnsi);
+            } else if (int result = library->For(plan)(ansi->data(), 0); result != kConversionOk) {
+                failures.push_back(name + L": " + ReasonText(result));
+            }
+        }
+        SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(produced.c_str()));
+        SelectEntry(List2, i);
+        ShowProgress();
+    }
+    directory.reset();
+    library.reset();
+    DropWaitingInput();
+    EnableWindow(Control(Command1), TRUE);
+    m_running = false;
+    if (!stopped.empty()) {
+        ShowMessage(m_hwnd, stopped, texts::kNoticeTitle);
+    } else if (!failures.empty()) {
+        std::wstring text = texts::kConversionFailures;
+        for (const std::wstring& failure : failures) {
+            text += L"\n" + failure;
+        }
+        ShowMessage(m_hwnd, text, texts::kNoticeTitle);
+    }
+}
+
+}  // namespace kavlor

@@ -1,0 +1,294 @@
+// The converter window through its real dialogs and conversion.dll: layout, menus and the
+// hand-over with the main window, the open command, previews, and the conversion run.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/resource.h"
+#include "convert/ConverterLists.h"
+#include "tests/app/DocumentTestSupport_win.h"
+#include "tests/convert/ConverterDriver_win.h"
+
+namespace kavlor::test {
+namespace {
+
+using W = ConverterWindow;
+
+constexpr uint32_t kRed = 0xC81E28;
+constexpr uint32_t kGreen = 0x1E9632;
+constexpr uint32_t kBlue = 0x2832C8;
+constexpr uint32_t kYellow = 0xDCC814;
+
+// Places in twips / 15 at 96 dpi, captions, tab order, menus, and the window kept while the
+// main window is back.
+TEST_F(ConverterTest, WindowMenusAndHandOver)
+{
+    HWND hwnd = plzh().Hwnd();
+    EXPECT_FALSE(IsWindowVisible(window().Hwnd()));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(WindowText(hwnd), L"批量互换");
+    EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, 569);
+    EXPECT_EQ(client.bottom, 376);
+    struct Control {
+        int id;
+        const wchar_t* text;
+        RECT place;  // left, top, width, height
+    };
+    const Control controls[] = {
+        {W::Frame1, L"BMP图片文件", {8, 8, 249, 161}}, {W::Frame2, L"JPG图片文件", {312, 8, 249, 161}},
+        {W::List1, L"", {8, 192, 249, 160}},           {W::List2, L"", {312, 192, 249, 160}},
+        {W::Command1, L"转换", {264, 72, 41, 57}},     {W::Command2, L"打开", {264, 248, 41, 49}},
+        {W::Label1, L"打开图片区", {8, 176, 244, 12}}, {W::Label2, L"转换图片区", {312, 176, 244, 12}},
+        {W::Image1, L"", {16, 24, 233, 137}},          {W::Image2, L"", {320, 24, 233, 137}},
+    };
+    for (const Control& control : controls) {
+        SCOPED_TRACE(control.id);
+        RECT rect{};
+        GetWindowRect(Item(control.id), &rect);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(Text(control.id), control.text);
+        EXPECT_EQ(rect.left, control.place.left);
+        EXPECT_EQ(rect.top, control.place.top);
+        EXPECT_EQ(rect.right - rect.left, control.place.right);
+        EXPECT_EQ(rect.bottom - rect.top, control.place.bottom);
+    }
+    EXPECT_FALSE(IsWindowEnabled(Item(W::Command1)));
+    EXPECT_EQ(GetNextDlgTabItem(hwnd, Item(W::List1), FALSE), Item(W::List2));
+    EXPECT_EQ(GetNextDlgTabItem(hwnd, Item(W::List2), FALSE), Item(W::Command2));  // Command1 is disabled
+    EXPECT_EQ(GetNextDlgTabItem(hwnd, Item(W::Command2), FALSE), Item(W::List1));
+
+    HMENU bar = GetMenu(hwnd);
+    const std::vector<std::vector<std::wstring>> menus = {
+        {L"文件(&F)", L"打开(&O)", L"退出(&T)"}, {L"编辑(&E)", L"转换(&Z)"}, {L"关于(&A)", L"帮助(&H)"}};
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    for (int i = 0; i < 3; ++i) {
+        wchar_t caption[64] = L"";
+        GetMenuStringW(bar, i, caption, 64, MF_BYPOSITION);
+        EXPECT_EQ(caption, menus[i][0]);
+        HMENU sub = GetSubMenu(bar, i);
+        for (int j = 1; j < static_cast<int>(menus[i].size()); ++j) {
+            GetMenuStringW(sub, j - 1, caption, 64, MF_BYPOSITION);
+            EXPECT_EQ(caption, menus[i][j]);
+            EXPECT_FALSE(GetMenuState(sub, j - 1, MF_BYPOSITION) & MF_GRAYED);
+        }
+    }
+    {
+        MessageBoxAnswerer box(L"帮助");
+        plzh().help_Click();
+        EXPECT_EQ(box.text(), L"此程序是一个批量互换BMP与JPG图片格式的工具!");
+    }
+
+    SendMessageW(Item(W::List1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"kept.bmp"));
+    plzh().exit_Click();
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(IsWindowVisible(window().Hwnd()));
+    Command(ID_plzhuan);
+    EXPECT_EQ(plzh().Hwnd(), hwnd);
+    EXPECT_EQ(Entries(W::List1), std::vector<std::wstring>{L"kept.bmp"});
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);  // the close box acts as exit
+    EXPECT_TRUE(IsWindowVisible(window().Hwnd()));
+    EXPECT_TRUE(IsWindow(hwnd));
+}
+
+// Several files replace the list, one file joins it and moves the folder, the first entry
+// decides the captions; a cancelled dialog changes nothing.
+TEST_F(ConverterTest, OpenFillsTheSourceList)
+{
+    TempDir first;
+    TempDir second;
+    WriteSolidPicture(first.file(L"A.BMP"), kRed);
+    WriteSolidPicture(first.file(L"B.BMP"), kGreen);
+    WriteSolidPicture(first.file(L"my photo 1.bmp"), kBlue);
+    WriteSolidPicture(second.file(L"photo.Jpg"), kYellow);
+    WriteSolidPicture(second.file(L"x.jpeg"), kGreen);
+    struct Step {
+        const std::wstring* folder;
+        std::optional<std::wstring> typed;
+        std::vector<std::wstring> entries;
+        const std::wstring* label;
+        DirectionCaptions captions;
+        uint32_t preview;
+    };
+    const DirectionCaptions bmp{L"BMP图片文件", L"JPG图片文件", L"BMP To JPG"};
+    const Step steps[] = {
+        {&first.path(),
+         L"\"A.BMP\" \"my photo 1.bmp\" \"B.BMP\"",
+         {L"A.BMP", L"my photo 1.bmp", L"B.BMP"},
+         &first.path(),
+         bmp,
+         kRed},
+        // The earlier entries are now looked for in the new folder: A.BMP is not there, and
+        // the preview keeps what it showed.
+        {&second.path(),
+         L"photo.Jpg",
+         {L"A.BMP", L"my photo 1.bmp", L"B.BMP", L"photo.Jpg"},
+         &second.path(),
+         bmp,
+         kRed},
+        {&second.path(),
+         std::nullopt,
+         {L"A.BMP", L"my photo 1.bmp", L"B.BMP", L"photo.Jpg"},
+         &second.path(),
+         bmp,
+         kRed},
+        {&second.path(),
+         L"\"photo.Jpg\" \"x.jpeg\"",
+         {L"photo.Jpg", L"x.jpeg"},
+         &second.path(),
+         {L"JPG图片文件", L"BMP图片文件", L"JPG To BMP"},
+         kYellow},
+        {&second.path(),
+         L"\"x.jpeg\" \"photo.Jpg\"",
+         {L"x.jpeg", L"photo.Jpg"},
+         &second.path(),
+         {L"PEG图片文件", L"BMP图片文件", L"JPG To BMP"},
+         kGreen},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.typed.value_or(L"(cancel)"));
+        Choose(*step.folder, step.typed);
+        EXPECT_EQ(Entries(W::List1), step.entries);
+        EXPECT_EQ(Text(W::Label1), *step.label);
+        EXPECT_EQ(Selected(W::List1), 0);
+        EXPECT_EQ((DirectionCaptions{Text(W::Frame1), Text(W::Frame2), Text(W::Command1)}), step.captions);
+        EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
+        EXPECT_TRUE(NearColor(PreviewColor(plzh().Image1Box()), step.preview))
+            << std::hex << PreviewColor(plzh().Image1Box());
+    }
+}
+
+// Each entry goes its own way by its name, in the folder shown whatever the current directory
+// was; the results are listed upper case, written, and previewed.
+TEST_F(ConverterTest, RunConvertsEachEntryByItsOwnName)
+{
+    TempDir pictures;
+    TempDir elsewhere;
+    struct Row {
+        const wchar_t* name;
+        uint32_t color;
+        const wchar_t* produced;
+    };
+    const Row rows[] = {
+        {L"a.bmp", kRed, L"A.JPG"},      {L"my photo.bmp", kGreen, L"MY PHOTO.JPG"}, {L"b.jpg", kBlue, L"B.BMP"},
+        {L"c.jpeg", kYellow, L"C..BMP"}, {L"abmp.bmp", kGreen, L"ABMP.JPG"},
+    };
+    std::wstring typed;
+    for (const Row& row : rows) {
+        WriteSolidPicture(pictures.file(row.name), row.color);
+        typed += L"\"" + std::wstring(row.name) + L"\" ";
+    }
+    Choose(pictures.path(), typed);
+    // Another dialog of the program may leave the current directory anywhere.
+    SetCurrentDirectoryW(elsewhere.path().c_str());
+    EXPECT_EQ(Run(), L"");
+
+    std::vector<std::wstring> produced;
+    for (const Row& row : rows) {
+        produced.push_back(row.produced);
+        SCOPED_TRACE(row.produced);
+        std::optional<uint32_t> color = PictureColor(pictures.file(row.produced));
+        ASSERT_TRUE(color);
+        EXPECT_TRUE(NearColor(*color, row.color)) << std::hex << *color;
+    }
+    EXPECT_EQ(Entries(W::List2), produced);
+    EXPECT_EQ(Text(W::Label2), pictures.path());
+    EXPECT_EQ(Selected(W::List1), 4);
+    EXPECT_EQ(Selected(W::List2), 4);
+    EXPECT_TRUE(NearColor(PreviewColor(plzh().Image2Box()), kGreen));
+    EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
+    wchar_t current[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_EQ(std::wstring(current), elsewhere.path());
+    EXPECT_EQ(Text(W::Command1), L"BMP To JPG");
+}
+
+// Failures keep their place in the result list and are reported together at the end.
+TEST_F(ConverterTest, FailedEntriesAreListedAndReported)
+{
+    TempDir pictures;
+    WriteBytes(pictures.file(L"bad.bmp"), {'B', 'M', 1, 2, 3});
+    WriteSolidPicture(pictures.file(L"gone.jpg"), kBlue);
+    WriteSolidPicture(pictures.file(L"fine.bmp"), kRed);
+    Choose(pictures.path(), L"\"bad.bmp\" \"gone.jpg\" \"fine.bmp\"");
+    Choose(pictures.path(), L"ab");  // a typed name too short to name a result after
+    DeleteFileW(pictures.file(L"gone.jpg").c_str());
+
+    EXPECT_EQ(Run(),
+              L"以下文件没有转换成功:\nBAD.BMP: 不是这种格式的图片,或者文件已损坏\n"
+              L"GONE.JPG: 源文件不存在或无法读取\nAB: 文件名太短,无法得出转换后的名称");
+    EXPECT_EQ(Entries(W::List2), (std::vector<std::wstring>{L"BAD.JPG", L"GONE.BMP", L"FINE.JPG", L"AB"}));
+    EXPECT_TRUE(PictureColor(pictures.file(L"FINE.JPG")));
+    EXPECT_EQ(GetFileAttributesW(pictures.file(L"BAD.JPG").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
+}
+
+// Without its own library the converter says so and converts nothing, even with a working copy
+// of the library planted among the pictures; an empty list calls nothing at all.
+TEST_F(ConverterTest, LibraryComesOnlyFromTheProgramFolder)
+{
+    TempDir pictures;
+    EXPECT_EQ(Run(), L"");
+    EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
+
+    WriteSolidPicture(pictures.file(L"a.bmp"), kRed);
+    ASSERT_TRUE(CopyFileW(LibraryBesideProgram().c_str(), pictures.file(L"conversion.dll").c_str(), FALSE));
+    ASSERT_TRUE(DeleteFileW(LibraryBesideProgram().c_str()));
+    Choose(pictures.path(), L"a.bmp");
+    EXPECT_EQ(Run(), L"无法载入转换程序库 conversion.dll:它不在本程序的文件夹中,或者已经损坏。");
+    EXPECT_EQ(GetFileAttributesW(pictures.file(L"A.JPG").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
+}
+
+// A long run shows its progress and never looks hung; input given meanwhile does not start
+// another run.
+TEST_F(ConverterTest, LongRunShowsItsProgress)
+{
+    TempDir pictures;
+    constexpr int kFiles = 300;
+    SetWindowTextW(Item(W::Label1), pictures.path().c_str());
+    for (int i = 0; i < kFiles; ++i) {
+        std::wstring name = L"shot " + std::to_wstring(i) + L".bmp";
+        WriteSolidPicture(pictures.file(name), kBlue, 64, 48);
+        SendMessageW(Item(W::List1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    HWND list2 = Item(W::List2);
+    HWND hwnd = plzh().Hwnd();
+    std::atomic<bool> done{false};
+    std::atomic<bool> hung{false};
+    std::atomic<int> midway{0};
+    HWND button = Item(W::Command1);
+    std::thread watcher([&] {
+        while (!done) {
+            DWORD_PTR count = 0;
+            if (SendMessageTimeoutW(list2, LB_GETCOUNT, 0, 0, SMTO_BLOCK, 20000, &count) && count > 0 &&
+                count < kFiles && midway == 0) {
+                midway = static_cast<int>(count);
+                // A click on the convert button while the window is busy.
+                PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            }
+            hung = hung || IsHungAppWindow(hwnd);
+            Sleep(50);  // sampling another thread's window
+        }
+    });
+    EXPECT_EQ(Run(), L"");
+    done = true;
+    watcher.join();
+    EXPECT_GT(midway.load(), 0);
+    EXPECT_FALSE(hung.load());
+    EXPECT_EQ(Entries(W::List2).size(), static_cast<size_t>(kFiles));
+    // A second run would now miss this file and say so.
+    DeleteFileW(pictures.file(L"shot 0.bmp").c_str());
+    MessageBoxAnswerer box(L"Kavlor 提示");
+    PumpPending();
+    EXPECT_FALSE(box.answered());
+}
+
+}  // namespace
+}  // namespace kavlor::test
