@@ -21,7 +21,9 @@ namespace kavlor {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Not clipping its children: the window paints the inside of the two frames, which a group box
+// leaves to its parent.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // Shown while the main window is hidden, so it stands for the program on the task bar.
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 constexpr TwipsRect kClient{0, 0, 8535, 5640};
@@ -129,6 +131,10 @@ void ConverterWindow::Form_Load()
     HFONT font = m_font.get();
     const DWORD listStyle = WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     const DWORD labelStyle = SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS;
+    // The previews lie over their frames, so they come first in the order of the window's
+    // children; they take no focus, so the tab order of the controls stays as designed.
+    m_image1.Create(m_hwnd, Image1, PixelRect({240, 360, 3495, 2055}, m_dpi));
+    m_image2.Create(m_hwnd, Image2, PixelRect({4800, 360, 3495, 2055}, m_dpi));
     AddControl(m_hwnd, Frame1, L"BUTTON", L"BMP图片文件", BS_GROUPBOX, {120, 120, 3735, 2415}, m_dpi, font);
     AddControl(m_hwnd, Frame2, L"BUTTON", L"JPG图片文件", BS_GROUPBOX, {4680, 120, 3735, 2415}, m_dpi, font);
     AddControl(m_hwnd, List1, L"LISTBOX", L"", listStyle, {120, 2880, 3735, 2400}, m_dpi, font);
@@ -138,8 +144,6 @@ void ConverterWindow::Form_Load()
     AddControl(m_hwnd, Command2, L"BUTTON", L"打开", WS_TABSTOP | BS_PUSHBUTTON, {3960, 3720, 615, 735}, m_dpi, font);
     AddControl(m_hwnd, Label1, L"STATIC", L"打开图片区", labelStyle, {120, 2640, 3660, 180}, m_dpi, font);
     AddControl(m_hwnd, Label2, L"STATIC", L"转换图片区", labelStyle, {4680, 2640, 3660, 180}, m_dpi, font);
-    m_image1.Create(m_hwnd, Image1, PixelRect({240, 360, 3495, 2055}, m_dpi));
-    m_image2.Create(m_hwnd, Image2, PixelRect({4800, 360, 3495, 2055}, m_dpi));
     EnableWindow(Control(Command1), FALSE);
 }
 
