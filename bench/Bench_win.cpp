@@ -1,5 +1,6 @@
 // Benchmark: how long a full-screen capture takes next to a bare blit of the same size, what
-// one erase and redraw of the selection frame costs, and the print command next to a bare job.
+// one erase and redraw of the selection frame costs, the print command next to a bare job, and
+// the converter's run next to the library's own time.
 // Run it through `make bench`; it prints times, it checks nothing.
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 
 #include "base/App.h"
 #include "base/Handles.h"
+#include "bench/ConverterBench_win.h"
 #include "bench/PrintBench_win.h"
 #include "bench/SelectionBench_win.h"
 #include "capture/Capture_win.h"
@@ -75,6 +77,7 @@ int main()
     // The region selection's cost per mouse message, next to the capture above.
     BenchSelectionFrame();
     BenchPrint();
+    BenchConverter();
     ShutdownApplication();
     return 0;
 }

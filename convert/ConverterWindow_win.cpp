@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/ImageFile_win.h"
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "base/App.h"
@@ -283,10 +282,12 @@ void ConverterWindow::ShowEntryPreview(int label, int list, ImageBox& image)
     if (index == LB_ERR) {
         return;
     }
-    ImageLoad load =
-        LoadPictureFile(EntryPath(ControlText(Control(label)), ListText(listBox, static_cast<int>(index))));
-    if (load.picture) {
-        image.SetPicture(std::move(load.picture));
+    // Decoded at the size of the box: a preview never needs the whole picture.
+    RECT box{};
+    GetClientRect(image.Hwnd(), &box);
+    const std::wstring path = EntryPath(ControlText(Control(label)), ListText(listBox, static_cast<int>(index)));
+    if (PicturePtr picture = LoadPreviewPicture(path, {box.right, box.bottom})) {
+        image.SetPicture(std::move(picture));
     }
 }
 

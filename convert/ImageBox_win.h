@@ -2,10 +2,16 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "base/Picture.h"
 #include "base/Window.h"
 
 namespace kavlor {
+
+// A picture file (BMP or JPEG, or what the system's decoders read) at no more than `size`: the
+// whole file need not become a full-size bitmap for a preview. Nothing when it cannot be read.
+PicturePtr LoadPreviewPicture(const std::wstring& path, SIZE size);
 
 class ImageBox : public BaseWindow<ImageBox> {
 public:

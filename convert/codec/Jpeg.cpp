@@ -242,8 +242,10 @@ CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink)
 }
 
 // The JPEG is decoded straight into the pixel area of the BMP file, bottom row last in the
-// JPEG and first in the file, so the decoded picture exists once in memory.
-CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
+// JPEG and first in the file, so the decoded picture exists once in memory. A size to fit lets
+// the decoder scale in the frequency domain, which costs a fraction of a full decode.
+CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& sink, int32_t fitWidth,
+                                 int32_t fitHeight)
 {
     std::vector<uint8_t> file;
     std::vector<uint8_t> cmykRow;
@@ -270,8 +272,18 @@ CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
     const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    const auto width = static_cast<int32_t>(cinfo.image_width);
-    const auto height = static_cast<int32_t>(cinfo.image_height);
+    for (unsigned denominator = 8; denominator > 1 && fitWidth > 0 && fitHeight > 0; denominator /= 2) {
+        // Three quarters of the size asked for is near enough for a picture that is stretched.
+        if (cinfo.image_width / denominator * 4 >= static_cast<JDIMENSION>(fitWidth) * 3 &&
+            cinfo.image_height / denominator * 4 >= static_cast<JDIMENSION>(fitHeight) * 3) {
+            cinfo.scale_num = 1;
+            cinfo.scale_denom = denominator;
+            break;
+        }
+    }
+    jpeg_calc_output_dimensions(&cinfo);
+    const auto width = static_cast<int32_t>(cinfo.output_width);
+    const auto height = static_cast<int32_t>(cinfo.output_height);
     const uint16_t bitCount = grey ? 8 : 24;
     const std::optional<BmpLayout> layout = PlanBmp(width, height, bitCount);
     if (!layout) {
@@ -307,6 +319,11 @@ CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
     // Every pixel is decoded: whatever follows the last scan is not read.
     jpeg_destroy_decompress(&cinfo);
     return sink(file.data(), file.size()) ? CodecError::None : CodecError::WriteFailed;
+}
+
+CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
+{
+    return ConvertJpegToSmallBmp(jpeg, sink, 0, 0);
 }
 
 }  // namespace kavlor
