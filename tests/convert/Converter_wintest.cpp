@@ -235,6 +235,30 @@ TEST_F(ConverterTest, FailedEntriesAreListedAndReported)
     EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
 }
 
+// A name the ANSI code page cannot hold goes to the library by its short name, whose result
+// is the one listed.
+TEST_F(ConverterTest, NameOutsideTheCodePageGoesByItsShortName)
+{
+    TempDir pictures;
+    const std::wstring name = L"snow \u2603 \u56fe.bmp";  // no code page of the system holds both
+    WriteSolidPicture(pictures.file(name), kRed);
+    wchar_t shortPath[MAX_PATH] = L"";
+    if (GetFileAttributesW(pictures.file(name).c_str()) == INVALID_FILE_ATTRIBUTES ||
+        GetShortPathNameW(pictures.file(name).c_str(), shortPath, MAX_PATH) == 0) {
+        GTEST_SKIP() << "this system keeps no such file name or no short name for it";
+    }
+    Choose(pictures.path(), L"\"" + name + L"\"");
+    EXPECT_EQ(Run(), L"");
+    std::wstring shortName = shortPath;
+    shortName = shortName.substr(shortName.find_last_of(L'\\') + 1);
+    CharUpperBuffW(shortName.data(), static_cast<DWORD>(shortName.size()));
+    const std::wstring produced = shortName.substr(0, shortName.size() - 4) + L".JPG";
+    EXPECT_EQ(Entries(W::List2), std::vector<std::wstring>{produced});
+    std::optional<uint32_t> color = PictureColor(pictures.file(produced));
+    ASSERT_TRUE(color);
+    EXPECT_TRUE(NearColor(*color, kRed));
+}
+
 // Without its own library the converter says so and converts nothing, even with a working copy
 // of the library planted among the pictures; an empty list calls nothing at all.
 TEST_F(ConverterTest, LibraryComesOnlyFromTheProgramFolder)
