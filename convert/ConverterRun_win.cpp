@@ -143,6 +143,21 @@ std::wstring EntryText(HWND list, int index)
     return text;
 }
 
+// The failed entries with their reasons; a long list is cut so that the message fits the screen.
+std::wstring FailureReport(const std::vector<std::wstring>& failures)
+{
+    constexpr size_t kShown = 25;
+    std::wstring text = texts::kConversionFailures;
+    for (size_t i = 0; i < failures.size() && i < kShown; ++i) {
+        text += L"\n" + failures[i];
+    }
+    if (failures.size() > kShown) {
+        text += L"\n" + std::wstring(texts::kMoreFailuresBefore) + std::to_wstring(failures.size() - kShown) +
+                texts::kMoreFailuresAfter;
+    }
+    return text;
+}
+
 // Clicks and keys given to the window while it was busy are dropped: they were aimed at a
 // window that could not take them, and one of them would start the same run again.
 void DropWaitingInput()
@@ -164,6 +179,17 @@ void ConverterWindow::ConvertListedFiles()
         return;
     }
     m_running = true;
+    // However the run ends, the window takes input and runs again afterwards.
+    struct RunEnd {
+        ConverterWindow& window;
+        ~RunEnd()
+        {
+            DropWaitingInput();
+            EnableWindow(window.Control(Command1), TRUE);
+            window.m_running = false;
+        }
+    };
+    std::optional<RunEnd> end(RunEnd{*this});
     HWND list1 = Control(List1);
     HWND list2 = Control(List2);
     EnableWindow(Control(Command1), FALSE);
@@ -210,17 +236,11 @@ void ConverterWindow::ConvertListedFiles()
     }
     directory.reset();
     library.reset();
-    DropWaitingInput();
-    EnableWindow(Control(Command1), TRUE);
-    m_running = false;
+    end.reset();
     if (!stopped.empty()) {
         ShowMessage(m_hwnd, stopped, texts::kNoticeTitle);
     } else if (!failures.empty()) {
-        std::wstring text = texts::kConversionFailures;
-        for (const std::wstring& failure : failures) {
-            text += L"\n" + failure;
-        }
-        ShowMessage(m_hwnd, text, texts::kNoticeTitle);
+        ShowMessage(m_hwnd, FailureReport(failures), texts::kNoticeTitle);
     }
 }
 
