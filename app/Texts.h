@@ -1,6 +1,8 @@
 // Every caption and message the user sees, in one place.
 #pragma once
 
+#include "KavlorVersion.h"
+
 namespace kavlor::texts {
 
 inline constexpr const wchar_t* kAppTitle = L"Kavlor";
@@ -57,7 +59,7 @@ inline constexpr const wchar_t* kPrinterSystemError = L"系统错误代码 ";
 inline constexpr const wchar_t* kOkButton = L"确   定";
 inline constexpr const wchar_t* kAboutCaption = L"About Kavlor";
 inline constexpr const wchar_t* kAboutTitle = L"名称:      Kavlor 简化版";
-inline constexpr const wchar_t* kAboutVersion = L"版本:         V1.0.0.0";
+inline constexpr const wchar_t* kAboutVersion = L"版本:         V" KAVLOR_VERSION_W;
 inline constexpr const wchar_t* kAboutDescription = L"助攻:          KV   ";
 inline constexpr const wchar_t* kAboutContact = L"联系我们:  ";
 inline constexpr const wchar_t* kAboutEmailPrefix = L"Email:";

@@ -12,6 +12,7 @@ packages=(
     fonts-wqy-microhei
     cups printer-driver-cups-pdf libcups2:i386 poppler-utils
     nasm dpkg-dev libjpeg-turbo-progs clang libclang-rt-14-dev
+    nsis zip unzip icoutils python3
 )
 
 # libjpeg-turbo is built from Debian's source package: apt-get source needs deb-src entries,
