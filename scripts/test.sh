@@ -30,11 +30,17 @@ scripts/fuzz.sh --runs 20000 >"$log.fuzz" 2>&1 || { tail -n 30 "$log.fuzz"; stat
 grep -E '^Done [0-9]+ runs' "$log.fuzz" || true
 rm -f "$log.fuzz"
 
+# make dist twice from the last commit: same bytes, the right contents and versions. The
+# installer itself runs in the Wine tests (Installer.*) of each build.
+echo "== make dist"
+scripts/test-dist.sh || status=1
+
 . scripts/wine-env.sh
 presets=(mingw32 mingw64)
 if ! wine32_runs; then
     echo "== This machine cannot run 32-bit Linux programs, so Wine runs 64-bit programs only:"
-    echo "   the i686 build is built, and its Wine tests are left out."
+    echo "   the i686 build is built, and its Wine tests are left out. Skipped with them: the"
+    echo "   32-bit installer's test (its NSIS stub is 32-bit); the 64-bit installer's test runs."
     presets=(mingw64)
 fi
 # Every Wine session prints on two PDF queues of a private CUPS scheduler.
