@@ -23,6 +23,12 @@ if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
     status=1
 fi
 
+# The window layer (base/) lies below the program (app/) and includes nothing of it.
+if grep -rn '#include "app/' base/; then
+    echo "base/ includes headers of app/: move what it needs down, or pass it in."
+    status=1
+fi
+
 run ctest --preset host
 # A short, fixed fuzz run of the codec (make fuzz explores for longer).
 echo "== fuzz"
