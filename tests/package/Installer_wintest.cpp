@@ -179,8 +179,10 @@ TEST(Installer, SilentInstallWorksAndSilentUninstallLeavesNothing)
     UniqueFile processHandle(process.hProcess);
     HWND main = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (main = MainWindowOf(process.dwProcessId)) != nullptr; }, kDeadlineMs));
-    PostMessageW(main, WM_COMMAND, ID_buhuo, 0);
-    ASSERT_TRUE(PumpUntil(ClipboardHasBitmap, kDeadlineMs));
+    // Sent, not posted: when the send returns, the capture is on the clipboard and closed there.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(main, WM_COMMAND, ID_buhuo, 0, SMTO_NORMAL, kDeadlineMs, &answer), 0);
+    ASSERT_TRUE(ClipboardHasBitmap());
     Pixels captured = ReadClipboardBitmap();
     EXPECT_EQ(captured.width, 640);
     EXPECT_EQ(captured.height, 480);
