@@ -1,5 +1,5 @@
 # The two commands a new user needs: `make run` and `make test`.
-.PHONY: run test deps build build-host build-win64 build-fuzz fuzz bench clean
+.PHONY: run test dist deps build build-host build-win64 build-fuzz fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -39,5 +39,11 @@ bench: build build-win64
 	scripts/bench-conversion.sh
 	scripts/bench.sh
 
+# The release packages of the last commit in dist/: the 32-bit zip and installer, and the
+# same for 64-bit Windows (DIST_ARCHES=win32 for the release alone).
+DIST_ARCHES ?= win32 win64
+dist: deps
+	scripts/dist.sh $(DIST_ARCHES)
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/MainWindow.h"
+#include "app/Texts.h"
 #include "base/App.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
@@ -9,6 +10,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     if (!kavlor::InitApplication(instance)) {
         return 1;
     }
+    kavlor::SetUnexpectedFailureText(kavlor::texts::kUnexpectedFailure, kavlor::texts::kAppTitle);
     int exitCode = 1;
     {
         kavlor::MainWindow frmSnap;

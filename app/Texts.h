@@ -1,6 +1,8 @@
 // Every caption and message the user sees, in one place.
 #pragma once
 
+#include "KavlorVersion.h"
+
 namespace kavlor::texts {
 
 inline constexpr const wchar_t* kAppTitle = L"Kavlor";
@@ -78,7 +80,7 @@ inline constexpr const wchar_t* kReasonOther = L"转换程序库报告错误 ";
 inline constexpr const wchar_t* kOkButton = L"确   定";
 inline constexpr const wchar_t* kAboutCaption = L"About Kavlor";
 inline constexpr const wchar_t* kAboutTitle = L"名称:      Kavlor 简化版";
-inline constexpr const wchar_t* kAboutVersion = L"版本:         V1.0.0.0";
+inline constexpr const wchar_t* kAboutVersion = L"版本:         V" KAVLOR_VERSION_W;
 inline constexpr const wchar_t* kAboutDescription = L"助攻:          KV   ";
 inline constexpr const wchar_t* kAboutContact = L"联系我们:  ";
 inline constexpr const wchar_t* kAboutEmailPrefix = L"Email:";

@@ -6,8 +6,6 @@
 
 #include <vector>
 
-#include "app/Texts.h"
-
 namespace kavlor {
 
 HINSTANCE gInstance = nullptr;
@@ -176,9 +174,20 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
     MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
 }
 
+namespace {
+const wchar_t* gFailureText = L"";
+const wchar_t* gFailureTitle = L"";
+}  // namespace
+
+void SetUnexpectedFailureText(const wchar_t* text, const wchar_t* title)
+{
+    gFailureText = text;
+    gFailureTitle = title;
+}
+
 void ReportUnexpectedFailure()
 {
-    MessageBoxW(nullptr, texts::kUnexpectedFailure, texts::kAppTitle, MB_OK);
+    MessageBoxW(nullptr, gFailureText, gFailureTitle, MB_OK);
 }
 
 }  // namespace kavlor

@@ -41,7 +41,9 @@ bool ApplyAppMousePointer();
 
 // A message box with an OK button only and no icon.
 void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title);
-// Tells the user that a command failed in an unexpected way (an exception in a handler).
+// Tells the user that a command failed in an unexpected way (an exception in a handler), in the
+// words the program gave at start-up (the window layer has no texts of its own).
+void SetUnexpectedFailureText(const wchar_t* text, const wchar_t* title);
 void ReportUnexpectedFailure();
 
 }  // namespace kavlor

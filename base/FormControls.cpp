@@ -27,10 +27,30 @@ HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* te
     return control;
 }
 
+// SimSun's lines are exactly its character height (no internal leading), and the windows' labels
+// are sized to that. Where another face stands in for it with taller lines, the label would cut
+// its last line: the stand-in is then asked for SimSun's line height instead, which makes its
+// characters a little smaller and keeps every line whole in the same place.
 HFONT CreateSongtiFont(int dpiY, int weight)
 {
-    return CreateFontW(-MulDiv(9, dpiY, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+    const int size = MulDiv(9, dpiY, 72);
+    auto create = [&](int height) {
+        return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+    };
+    HFONT font = create(-size);
+    TEXTMETRICW metrics{};
+    {
+        WindowDC screen(nullptr);
+        HGDIOBJ old = SelectObject(screen.get(), font);
+        GetTextMetricsW(screen.get(), &metrics);
+        SelectObject(screen.get(), old);
+    }
+    if (metrics.tmHeight <= size) {
+        return font;
+    }
+    DeleteObject(font);
+    return create(size);
 }
 
 RECT PlaceOverOwner(HWND owner, DWORD style, DWORD exStyle, const TwipsRect& client, ScreenDpi dpi)

@@ -21,10 +21,15 @@ if(MSVC)
 else()
     set(jpegLibrary ${jpegBinaryDir}/libjpeg.a)
 endif()
+set(jpegCFlags "${CMAKE_C_FLAGS}")
+if(NOT MSVC)
+    # The sources may lie outside the project: keep their path out of the library too.
+    string(APPEND jpegCFlags " -ffile-prefix-map=${KAVLOR_LIBJPEG_TURBO_SOURCE_DIR}/=libjpeg-turbo/")
+endif()
 set(jpegArgs
     -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER}
-    "-DCMAKE_C_FLAGS=${CMAKE_C_FLAGS}"
+    "-DCMAKE_C_FLAGS=${jpegCFlags}"
     -DCMAKE_POSITION_INDEPENDENT_CODE=ON
     -DCMAKE_INSTALL_PREFIX=${CMAKE_BINARY_DIR}/third_party/unused-install
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DREQUIRE_SIMD=ON)

@@ -9,9 +9,10 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
     xvfb x11-utils imagemagick
-    fonts-wqy-microhei
+    fonts-wqy-microhei fonts-wine
     cups printer-driver-cups-pdf libcups2:i386 poppler-utils
     nasm dpkg-dev libjpeg-turbo-progs clang libclang-rt-14-dev
+    nsis zip unzip icoutils python3
 )
 
 # libjpeg-turbo is built from Debian's source package: apt-get source needs deb-src entries,

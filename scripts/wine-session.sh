@@ -48,7 +48,8 @@ use_runnable_wine "$session/bin"
 
 export WINEPREFIX="$session/prefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="winedbg.exe=d"
+# No menu entries of the host desktop for the shortcuts that installers make.
+export WINEDLLOVERRIDES="winedbg.exe=d;winemenubuilder.exe=d"
 "$(dirname "$0")/wine-prefix.sh"
 
 # One wineserver for the whole run: each Wine process then starts in a tenth of a second.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -113,13 +114,64 @@ TEST_F(AboutAndHelpTest, TextsPlacesAndFonts)
         LOGFONTW logFont{};
         EXPECT_EQ(GetObjectW(font, sizeof(logFont), &logFont), static_cast<int>(sizeof(logFont)));
         EXPECT_STREQ(logFont.lfFaceName, L"宋体");
-        EXPECT_EQ(logFont.lfHeight, -12);
+        // 9 points as SimSun's character height, or as its line height where a stand-in with
+        // taller lines replaces it (-12 or 12).
+        EXPECT_EQ(std::abs(logFont.lfHeight), 12);
         EXPECT_EQ(logFont.lfWeight, row.weight);
         EXPECT_EQ(logFont.lfCharSet, 134);
 
         DestroyWindow(row.hwnd);
         EXPECT_EQ(GetObjectType(font), 0u) << "the font goes with the window";
     }
+}
+
+// Every label and button shows its whole text in its place, with the font the window really
+// gets: measured as the control draws it (static controls wrap by words unless made single-line).
+TEST_F(AboutAndHelpTest, EveryTextFitsItsControl)
+{
+    for (HWND window : {ShowAbout(), ShowHelp()}) {
+        ASSERT_NE(window, nullptr);
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            std::wstring text = WindowText(child);
+            wchar_t className[32] = L"";
+            GetClassNameW(child, className, 32);
+            const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+            UINT flags = DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX;
+            int margin = 0;
+            if (_wcsicmp(className, L"STATIC") == 0) {
+                const DWORD type = style & SS_TYPEMASK;
+                if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) {
+                    continue;  // icons and pictures
+                }
+                flags |= type == SS_LEFTNOWORDWRAP ? 0 : DT_WORDBREAK;
+            } else {
+                flags |= DT_SINGLELINE;
+                margin = 3;  // a push button's border
+            }
+            RECT client{};
+            GetClientRect(child, &client);
+            RECT needed{0, 0, client.right - 2 * margin, 0};
+            WindowDC dc(child);
+            HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+            DrawTextW(dc.get(), text.c_str(), -1, &needed, flags);
+            SelectObject(dc.get(), old);
+            EXPECT_LE(needed.right, client.right - 2 * margin) << text;
+            EXPECT_LE(needed.bottom, client.bottom - 2 * margin) << text;
+        }
+    }
+}
+
+// The caption buttons' glyphs come from Marlett: without it their codes show as letters.
+TEST(CaptionFont, MarlettIsThere)
+{
+    UniqueFont font(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Marlett"));
+    WindowDC screen(nullptr);
+    HGDIOBJ old = SelectObject(screen.get(), font.get());
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(screen.get(), LF_FACESIZE, face);
+    SelectObject(screen.get(), old);
+    EXPECT_STREQ(face, L"Marlett");
 }
 
 // Real keys through the message pump: Tab moves from cmdOK to cmdSysInfo, and Enter (on

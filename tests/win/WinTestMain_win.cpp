@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Texts.h"
 #include "base/App.h"
 
 int main(int argc, char** argv)
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     if (!kavlor::InitApplication(GetModuleHandleW(nullptr))) {
         return 2;
     }
+    kavlor::SetUnexpectedFailureText(kavlor::texts::kUnexpectedFailure, kavlor::texts::kAppTitle);
     int result = RUN_ALL_TESTS();
     kavlor::ShutdownApplication();
     return result;
