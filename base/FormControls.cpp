@@ -15,6 +15,14 @@ ScreenDpi GetScreenDpi()
     return {GetDeviceCaps(screen.get(), LOGPIXELSX), GetDeviceCaps(screen.get(), LOGPIXELSY)};
 }
 
+void SetClassIcons(WNDCLASSEXW& wc, int iconId)
+{
+    wc.hIcon = LoadIconW(gInstance, MAKEINTRESOURCEW(iconId));
+    wc.hIconSm =
+        static_cast<HICON>(LoadImageW(gInstance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 // Each of left, top, width and height is converted on its own, as the design gives them.
 HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style, const TwipsRect& place,
                 ScreenDpi dpi, HFONT font)

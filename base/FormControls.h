@@ -20,6 +20,9 @@ struct ScreenDpi {
 };
 ScreenDpi GetScreenDpi();
 
+// Gives a window class the program's icon `iconId`, large and small.
+void SetClassIcons(WNDCLASSEXW& wc, int iconId);
+
 // Creates a child control at `place` with `font`; its text is shown exactly (no '&' prefixes).
 HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style, const TwipsRect& place,
                 ScreenDpi dpi, HFONT font);

@@ -75,10 +75,7 @@ RECT PixelRect(const TwipsRect& place, ScreenDpi dpi)
 
 void ConverterWindow::AdjustClass(WNDCLASSEXW& wc)
 {
-    wc.hIcon = LoadIconW(gInstance, MAKEINTRESOURCEW(IDI_KAVLOR));
-    wc.hIconSm =
-        static_cast<HICON>(LoadImageW(gInstance, MAKEINTRESOURCEW(IDI_KAVLOR), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    SetClassIcons(wc, IDI_KAVLOR);
 }
 
 ConverterWindow::ConverterWindow(std::function<void()> onExit) : m_onExit(std::move(onExit)) {}

@@ -115,10 +115,7 @@ LONG WriteDefaultPrinter(DefaultPrinterRoute route, const std::wstring& entry)
 
 void PrinterWindow::AdjustClass(WNDCLASSEXW& wc)
 {
-    wc.hIcon = LoadIconW(gInstance, MAKEINTRESOURCEW(IDI_KAVLOR));
-    wc.hIconSm =
-        static_cast<HICON>(LoadImageW(gInstance, MAKEINTRESOURCEW(IDI_KAVLOR), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    SetClassIcons(wc, IDI_KAVLOR);
 }
 
 // The window must see its own WM_DESTROY, which the base class destructor would be too late for.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the codec fuzz target of the fuzz build (clang, libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) from the seed corpus the build generated:
+# UndefinedBehaviorSanitizer) on the corpus the build generated:
 #
 #   scripts/fuzz.sh --seconds N   explore for N seconds, keeping new inputs in build/fuzz/corpus
-#   scripts/fuzz.sh --runs N      a short, repeatable run of N inputs (same seed every time)
+#   scripts/fuzz.sh --replay      run the generated files and their damaged copies once each: the
+#                                 same inputs every time
 #
 # Any crash, sanitizer report, input slower than 20 s or memory past 2 GB fails the run; the
 # input that did it is saved under build/fuzz/crashes.
@@ -17,11 +18,10 @@ common=(-timeout=20 -rss_limit_mb=2048 -artifact_prefix="$build/crashes/" -print
 case "${1:-}" in
     --seconds)
         mkdir -p "$build/corpus"
-        exec "$fuzzer" "${common[@]}" -max_total_time="$2" "$build/corpus" "$build/fuzz-seeds" ;;
-    --runs)
-        # Seeds only, fixed random seed: the same inputs on every run.
-        exec "$fuzzer" "${common[@]}" -seed=1 -runs="$2" "$build/fuzz-seeds" ;;
+        exec "$fuzzer" "${common[@]}" -max_total_time="$2" "$build/corpus" "$build/fuzz-start" ;;
+    --replay)
+        exec "$fuzzer" "${common[@]}" -runs=0 "$build/fuzz-start" "$build/fuzz-damaged" ;;
     *)
-        echo "usage: $0 --seconds N | --runs N" >&2
+        echo "usage: $0 --seconds N | --replay" >&2
         exit 2 ;;
 esac

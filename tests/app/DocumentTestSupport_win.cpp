@@ -8,9 +8,7 @@
 
 namespace kavlor::test {
 
-namespace {
-
-// A visible open or save dialog of this process; message boxes have no file-name box.
+// Message boxes have no file-name box.
 HWND FindFileDialog()
 {
     HWND dialog = nullptr;
@@ -23,8 +21,6 @@ HWND FindFileDialog()
     }
     return nullptr;
 }
-
-}  // namespace
 
 FileDialogDriver::FileDialogDriver(std::optional<std::wstring> typed) : m_typed(std::move(typed))
 {

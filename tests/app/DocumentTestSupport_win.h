@@ -12,6 +12,9 @@
 
 namespace kavlor::test {
 
+// A visible open or save dialog of this process, or nullptr.
+HWND FindFileDialog();
+
 // Answers the next open or save dialog of this process: remembers the name and filter it
 // shows, then types `typed` into its file-name box and presses OK, or cancels it when there
 // is nothing to type.

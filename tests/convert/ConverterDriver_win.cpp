@@ -16,23 +16,6 @@
 
 namespace kavlor::test {
 
-namespace {
-
-HWND FindOpenDialog()
-{
-    HWND dialog = nullptr;
-    while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr))) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(dialog, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(dialog) && GetDlgItem(dialog, cmb13)) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
-}  // namespace
-
 void WriteSolidPicture(const std::wstring& path, uint32_t color, int width, int height)
 {
     Raster raster = MakeRaster(width, height);
@@ -132,7 +115,7 @@ void ConverterTest::Choose(const std::wstring& folder, std::optional<std::wstrin
     std::atomic<bool> stop{false};
     std::thread driver([&] {
         HWND dialog = nullptr;
-        while (!stop && !(dialog = FindOpenDialog())) {
+        while (!stop && !(dialog = FindFileDialog())) {
             Sleep(10);  // polling another thread's windows; no message to wait for here
         }
         if (!dialog) {

@@ -1,7 +1,10 @@
-// Writes the fuzzer's seed corpus into the folder named on the command line: small BMP files of
-// every header, depth and compression the reader takes, and JPEG files of every kind.
+// Writes the fuzzer's corpus: into the first folder named on the command line, small BMP files
+// of every header, depth and compression the reader takes and JPEG files of every kind; into the
+// second, damaged copies of each (cut short, bytes changed), the same files on every run.
 #include <cstdio>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "tests/convert/TestPictures.h"
 
@@ -18,15 +21,44 @@ void Write(const std::string& path, const std::vector<uint8_t>& bytes)
     }
 }
 
+// Copies of `bytes` cut at lengths spread over the file, and copies with a few bytes changed
+// at places a fixed generator picks.
+std::vector<std::vector<uint8_t>> Damaged(const std::vector<uint8_t>& bytes, uint32_t variant)
+{
+    constexpr int kCuts = 40;
+    constexpr int kChanged = 60;
+    std::vector<std::vector<uint8_t>> copies;
+    for (int i = 0; i < kCuts; ++i) {
+        copies.emplace_back(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(bytes.size() * i / kCuts));
+    }
+    std::mt19937 random(variant);
+    for (int i = 0; i < kChanged; ++i) {
+        std::vector<uint8_t> copy = bytes;
+        for (int change = 0; change <= i % 4; ++change) {
+            copy[random() % copy.size()] = static_cast<uint8_t>(random());
+        }
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s FOLDER DAMAGED-FOLDER\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
+    const std::string damagedFolder = argv[2];
+    auto writeWithDamaged = [&](const std::string& name, const std::vector<uint8_t>& bytes, uint32_t variant) {
+        Write(folder + "/" + name, bytes);
+        int copy = 0;
+        for (const std::vector<uint8_t>& damaged : Damaged(bytes, variant)) {
+            Write(damagedFolder + "/" + std::to_string(copy++) + "-" + name, damaged);
+        }
+    };
     const Raster photo = PhotoLike(19, 13);
     const BmpFormat formats[] = {
         {BmpHeader::Core, 1},
@@ -44,17 +76,20 @@ int main(int argc, char** argv)
     };
     int n = 0;
     for (const BmpFormat& format : formats) {
-        const std::string name = folder + "/seed-" + std::to_string(n++) + ".bmp";
+        const std::string name = "start-" + std::to_string(n) + ".bmp";
         if (format.bits <= 8) {
             const uint32_t colors = format.tableColors ? format.tableColors : 1u << format.bits;
-            Write(name, EncodeBmp(MakeIndexed(19, 13, colors), format));
+            writeWithDamaged(name, EncodeBmp(MakeIndexed(19, 13, colors), format), static_cast<uint32_t>(n));
         } else {
-            Write(name, EncodeBmp(photo, format));
+            writeWithDamaged(name, EncodeBmp(photo, format), static_cast<uint32_t>(n));
         }
+        ++n;
     }
     for (JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive, JpegKind::Grey, JpegKind::Restart, JpegKind::Cmyk,
                           JpegKind::Ycck, JpegKind::Subsampled}) {
-        Write(folder + "/seed-" + std::to_string(n++) + ".jpg", EncodeTestJpeg(photo, kind, 75));
+        writeWithDamaged("start-" + std::to_string(n) + ".jpg", EncodeTestJpeg(photo, kind, 75),
+                         static_cast<uint32_t>(n));
+        ++n;
     }
     return 0;
 }

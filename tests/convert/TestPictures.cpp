@@ -195,10 +195,10 @@ Raster MakeRaster(int32_t width, int32_t height)
     return r;
 }
 
-Raster PhotoLike(int32_t width, int32_t height, uint32_t seed)
+Raster PhotoLike(int32_t width, int32_t height, uint32_t variant)
 {
     Raster r = MakeRaster(width, height);
-    std::mt19937 random(seed);
+    std::mt19937 random(variant);
     std::normal_distribution<double> grain(0.0, 1.5);
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* row = r.Row(y);
@@ -247,12 +247,12 @@ Raster IndexedPicture::ToRaster() const
     return r;
 }
 
-IndexedPicture MakeIndexed(int32_t width, int32_t height, uint32_t colors, uint32_t seed)
+IndexedPicture MakeIndexed(int32_t width, int32_t height, uint32_t colors, uint32_t variant)
 {
     IndexedPicture p;
     p.width = width;
     p.height = height;
-    std::mt19937 random(seed);
+    std::mt19937 random(variant);
     for (uint32_t i = 0; i < colors; ++i) {
         p.palette.push_back(
             {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())});

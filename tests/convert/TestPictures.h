@@ -1,4 +1,4 @@
-// Pictures and files the codec tests, the fuzz seeds and the benchmark generate: a photo-like
+// Pictures and files the codec tests, the fuzz corpus and the benchmark generate: a photo-like
 // and a screenshot-like raster, a BMP encoder for every variant the reader takes, and a JPEG
 // writer with the options the JPEG reader must handle.
 #pragma once
@@ -12,7 +12,7 @@ namespace kavlor::test {
 
 Raster MakeRaster(int32_t width, int32_t height);
 // Smooth shading with fine grain, as a photograph has.
-Raster PhotoLike(int32_t width, int32_t height, uint32_t seed = 1);
+Raster PhotoLike(int32_t width, int32_t height, uint32_t variant = 1);
 // Flat areas, one-pixel lines and small coloured text-like strokes, as a screenshot has.
 Raster ScreenshotLike(int32_t width, int32_t height);
 
@@ -25,7 +25,7 @@ struct IndexedPicture {
     Raster ToRaster() const;
 };
 // Stretches of index 0, runs, alternating pairs and noise over `colors` colours.
-IndexedPicture MakeIndexed(int32_t width, int32_t height, uint32_t colors, uint32_t seed = 1);
+IndexedPicture MakeIndexed(int32_t width, int32_t height, uint32_t colors, uint32_t variant = 1);
 
 enum class BmpHeader { Core, Info, InfoV4, InfoV5 };
 enum : uint32_t { kBmpRgb = 0, kBmpRle8 = 1, kBmpRle4 = 2, kBmpBitFields = 3 };
