@@ -163,6 +163,42 @@ TEST_F(PrintTest, SaysThatNoPrinterIsInstalled)
     EXPECT_FALSE(dialog.seen());
 }
 
+// A queue that refuses jobs makes the print command say so, and a paused queue keeps the job
+// until it goes on again; neither holds the program up.
+TEST_F(PrintTest, AStoppedQueueEndsTheCommandWithAMessageOrAHeldJob)
+{
+    struct Case {
+        const char* stop;
+        const char* resume;
+        const wchar_t* message;  // nullptr: no message, the job waits in the queue
+    };
+    const Case cases[] = {
+        {"cupsreject", "cupsaccept", L"打印失败:无法把图像送到打印机。"},
+        {"cupsdisable", "cupsenable", nullptr},
+    };
+    PrintQueue queue(1);
+    window().Picture1().SetPicture(MakeQuarterPicture(64, 48, false));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stop);
+        const int jobs = queue.Jobs();
+        const int completed = queue.CompletedJobs();
+        RunUnix(std::string(c.stop) + " " + queue.unixName);
+        {
+            PrintDialogAnswerer dialog(true);
+            MessageBoxAnswerer box(L"Kavlor 提示");
+            Command(ID_dayingtux);
+            EXPECT_TRUE(dialog.seen());
+            EXPECT_EQ(box.answered(), c.message != nullptr);
+            if (c.message) {
+                EXPECT_EQ(box.text(), c.message);
+            }
+        }
+        EXPECT_EQ(queue.Jobs(), jobs + (c.message ? 0 : 1));
+        RunUnix(std::string(c.resume) + " " + queue.unixName);
+        EXPECT_TRUE(queue.WaitForCompletedJobs(completed + (c.message ? 0 : 1)));
+    }
+}
+
 // Printing becomes available once the printer window has been opened, and stays so.
 TEST_F(PrintTest, PrintItemWaitsForThePrinterWindow)
 {
