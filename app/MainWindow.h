@@ -14,6 +14,7 @@
 
 namespace kavlor {
 
+enum class ClipboardCopy;
 class AboutWindow;
 class ConverterWindow;
 class HelpWindow;
@@ -83,6 +84,9 @@ public:
     void RunAutomaticCapture();
     void ArmSelection();
     void CaptureFixedSize(int width, int height);
+    // After a capture was put on the clipboard: the picture box
+    // shows the clipboard's picture, or keeps its own and says why.
+    void ShowClipboardPicture(ClipboardCopy copied);
     void ClearPicture();
     void SavePicture();
     void OpenMail(const wchar_t* address);

@@ -31,6 +31,8 @@ inline constexpr const wchar_t* kImageUnknownKind = L"这不是图像文件,或�
 inline constexpr const wchar_t* kImageDamaged = L"图像文件已损坏或不完整。";
 inline constexpr const wchar_t* kImageTooLarge = L"图像太大:宽或高超过 32767 像素,或者总共超过 1 亿像素。";
 inline constexpr const wchar_t* kImageOutOfMemory = L"内存不足,无法载入这个图像。";
+inline constexpr const wchar_t* kClipboardBusy =
+    L"无法把截取的图像放入剪贴板:剪贴板正被其他程序使用。图像框中的图像没有改变,请稍后再试。";
 inline constexpr const wchar_t* kNothingToSave = L"没有可以保存的图像。";
 inline constexpr const wchar_t* kCannotSaveImage = L"无法保存图像文件:";
 inline constexpr const wchar_t* kSaveNoPixels = L"无法读取图像的内容。";

@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Texts.h"
+#include "base/App.h"
 #include "capture/Capture_win.h"
 #include "capture/Wait.h"
 
@@ -66,9 +67,26 @@ void MainWindow::bu1024_Click()
 void MainWindow::CaptureFixedSize(int width, int height)
 {
     // The area always starts at the screen's top-left corner, whatever the screen's size.
-    if (CopyScreenRectToClipboard(Rect{0, 0, width, height}) == ClipboardCopy::Copied) {
-        m_picture1.SetPicture(PictureFromClipboard(m_hwnd));
+    ShowClipboardPicture(CopyScreenRectToClipboard(Rect{0, 0, width, height}));
+}
+
+void MainWindow::ShowClipboardPicture(ClipboardCopy copied)
+{
+    switch (copied) {
+    case ClipboardCopy::Copied:
+        // Another program may have taken the clipboard over in between.
+        if (PicturePtr picture = PictureFromClipboard(m_hwnd)) {
+            m_picture1.SetPicture(picture);
+            return;
+        }
+        break;
+    case ClipboardCopy::Busy:
+    case ClipboardCopy::Failed: break;
+    case ClipboardCopy::Empty:
+    case ClipboardCopy::Overflow:
+    case ClipboardCopy::NoOwner: return;
     }
+    ShowMessage(m_hwnd, texts::kClipboardBusy, texts::kNoticeTitle);
 }
 
 }  // namespace kavlor

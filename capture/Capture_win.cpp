@@ -108,6 +108,24 @@ PicturePtr CaptureActiveWindow()
     return CaptureWholeWindow(GetForegroundWindow());
 }
 
+namespace {
+
+// Another program may hold the clipboard open for a moment (clipboard viewers and managers read
+// every new entry): ask again for a short while before giving up.
+bool OpenClipboardPatiently(HWND owner)
+{
+    const DWORD start = GetTickCount();
+    while (!OpenClipboard(owner)) {
+        if (GetTickCount() - start >= kClipboardWaitMs) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+}  // namespace
+
 ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)
 {
     auto size = Extent(rect);
@@ -130,8 +148,8 @@ ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)
     if (!owner) {
         return ClipboardCopy::NoOwner;
     }
-    if (!OpenClipboard(owner)) {
-        return ClipboardCopy::Failed;
+    if (!OpenClipboardPatiently(owner)) {
+        return ClipboardCopy::Busy;
     }
     EmptyClipboard();
     bool placed = SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
@@ -146,7 +164,7 @@ ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)
 
 PicturePtr PictureFromClipboard(HWND owner)
 {
-    if (!OpenClipboard(owner)) {
+    if (!OpenClipboardPatiently(owner)) {
         return nullptr;
     }
     UniqueBitmap copy;

@@ -27,8 +27,11 @@ enum class ClipboardCopy {
     Empty,     // a rectangle without area: nothing was copied, the clipboard is unchanged
     Overflow,  // the rectangle's extent does not fit 32 bits
     NoOwner,   // the application has no active window to own the clipboard
+    Busy,      // another program held the clipboard open for longer than kClipboardWaitMs
     Failed,    // the clipboard refused the bitmap
 };
+// How long the clipboard copy waits for another program to close the clipboard.
+inline constexpr unsigned long kClipboardWaitMs = 1000;
 // Copies a screen rectangle into a bitmap and puts it on the clipboard.
 ClipboardCopy CopyScreenRectToClipboard(const Rect& rect);
 // A picture made from a copy of the clipboard's bitmap, or nothing when it holds none.

@@ -171,10 +171,8 @@ void MainWindow::Form_MouseDown(int button, int, float x, float y)
         ShowWindow(m_hwnd, SW_RESTORE);
     }
     // An empty selection copies nothing (a zero-sized clipboard bitmap is not a picture of
-    // anything), and a refused clipboard holds something older: the picture stays as it was.
-    if (copied == ClipboardCopy::Copied) {
-        m_picture1.SetPicture(PictureFromClipboard(m_hwnd));
-    }
+    // anything), and a busy clipboard holds something older: the picture stays as it was.
+    ShowClipboardPicture(copied);
 }
 
 // Also runs for the release that TrackSelectionRect hands back to the window.

@@ -42,19 +42,6 @@ void PutTextOnClipboard(const wchar_t* text)
     CloseClipboard();
 }
 
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const wchar_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
 TEST_F(CaptureCommands, FullScreenFromTheMenuEqualsTheScreenAndRecordsTheHandle)
 {
     PatternWindow pattern(RECT{0, 0, 300, 200});
@@ -149,6 +136,28 @@ TEST_F(CaptureCommands, FixedSizesLeaveTheSamePictureOnTheClipboardAndInThePictu
         EXPECT_EQ(shown, ReadScreen(RECT{0, 0, row.width, row.height})) << row.width;
         EXPECT_EQ(shown.at(17, 23), PatternColor(17, 23));
     }
+}
+
+// Another program keeps the clipboard open through a fixed-size capture: the command gives up
+// after a short wait and says so; the picture box and the clipboard keep what they held.
+TEST_F(CaptureCommands, ABusyClipboardLeavesThePictureAndTheClipboardAsTheyWere)
+{
+    Command(ID_buzuockou);
+    const PicturePtr before = window().Picture1().GetPicture();
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.holding());
+    {
+        MessageBoxAnswerer box(L"Kavlor 提示");
+        Command(ID_buhuo);
+        EXPECT_TRUE(box.answered());
+        EXPECT_EQ(box.text(),
+                  L"无法把截取的图像放入剪贴板:剪贴板正被其他程序使用。图像框中的图像没有改变,请稍后再试。");
+    }
+    EXPECT_EQ(window().Picture1().GetPicture(), before);
+    holder.Release();
+    EXPECT_EQ(ClipboardText(), L"held by another program");
+    Command(ID_buhuo);
+    EXPECT_EQ(window().Picture1().GetPicture()->SizePixels().cx, 640);
 }
 
 TEST_F(CaptureCommands, AutomaticCaptureWaitsWhileMessagesRunThenTakesTheForegroundWindow)

@@ -245,5 +245,28 @@ TEST_F(Selection, ClickWithoutMovingSelectsNothing)
     EXPECT_EQ(GetClipboardSequenceNumber(), clipboard);
 }
 
+// Another program holds the clipboard open through the drag: the selection ends as usual, says
+// that the clipboard is busy, and the picture stays.
+TEST_F(Selection, ABusyClipboardKeepsThePicture)
+{
+    // The message box gives the main window back the foreground: keep it clear of the area.
+    SetWindowPos(window().Hwnd(), nullptr, kArea.right + 20, kArea.bottom + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    window().Picture1().SetPicture(CaptureScreen());
+    PicturePtr before = window().Picture1().GetPicture();
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.holding());
+    MessageBoxAnswerer box(L"Kavlor 提示");
+    Command(ID_zidingyi);
+    Select([](Drag& d) {
+        MoveMouse(100, 100);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        MoveMouse(200, 150);
+        d.ReleaseLeft();
+    });
+    EXPECT_TRUE(box.answered());
+    EXPECT_EQ(box.text(), L"无法把截取的图像放入剪贴板:剪贴板正被其他程序使用。图像框中的图像没有改变,请稍后再试。");
+    EXPECT_EQ(window().Picture1().GetPicture(), before);
+}
+
 }  // namespace
 }  // namespace kavlor::test

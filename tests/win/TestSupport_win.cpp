@@ -24,6 +24,57 @@ std::wstring RecorderExePath()
     return TestProgramDir() + L"\\" KAVLOR_RECORDER_EXE_W;
 }
 
+ClipboardHolder::ClipboardHolder()
+{
+    const std::wstring tag =
+        L"KavlorClipboardHolder" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
+    const std::wstring readyName = tag + L"-ready";
+    const std::wstring releaseName = tag + L"-release";
+    m_ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+    m_release = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
+    const std::wstring program = TestProgramDir() + L"\\" KAVLOR_CLIPBOARDHOLDER_EXE_W;
+    std::wstring line = L"\"" + program + L"\" " + readyName + L" " + releaseName;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &m_process)) {
+        HANDLE waits[] = {m_ready, m_process.hProcess};
+        m_holding = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+    }
+}
+
+ClipboardHolder::~ClipboardHolder()
+{
+    Release();
+    CloseHandle(m_ready);
+    CloseHandle(m_release);
+}
+
+void ClipboardHolder::Release()
+{
+    SetEvent(m_release);
+    if (m_process.hProcess) {
+        WaitForSingleObject(m_process.hProcess, 30000);
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+        m_process = {};
+    }
+    m_holding = false;
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
 TempDir::TempDir()
 {
     wchar_t base[MAX_PATH] = L"";

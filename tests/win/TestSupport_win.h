@@ -77,6 +77,26 @@ private:
     RECT m_area{};
 };
 
+// Another program holding the clipboard open, with the text "held by another program" on it,
+// from construction until Release().
+class ClipboardHolder {
+public:
+    ClipboardHolder();
+    ~ClipboardHolder();
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool holding() const { return m_holding; }
+    void Release();
+
+private:
+    HANDLE m_ready = nullptr;
+    HANDLE m_release = nullptr;
+    PROCESS_INFORMATION m_process{};
+    bool m_holding = false;
+};
+// The clipboard's text, empty when it holds none.
+std::wstring ClipboardText();
+
 // Real input through SendInput.
 void PressKey(WORD vk);
 void MoveMouse(int x, int y);
