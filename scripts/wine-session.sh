@@ -18,11 +18,15 @@ done
 
 session=$(mktemp -d "${TMPDIR:-/tmp}/kavlor-wine.XXXXXX")
 xvfb_pid=""
+small_disk=""
 cleanup() {
     status=$?
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
+    fi
+    if [ -n "$small_disk" ]; then
+        umount -l "$small_disk" 2>/dev/null || true
     fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
@@ -45,6 +49,13 @@ export DISPLAY=":$(head -n1 "$session/display")"
 
 . "$(dirname "$0")/wine-env.sh"
 use_runnable_wine "$session/bin"
+
+# A small file system that the tests can fill up, where this user may mount one (root).
+if [ "$(id -u)" = 0 ] && mkdir -p "$session/small-disk" &&
+    mount -t tmpfs -o size=256k,mode=1777 kavlor-small-disk "$session/small-disk" 2>/dev/null; then
+    small_disk="$session/small-disk"
+    export KAVLOR_SMALL_DISK="$small_disk"
+fi
 
 export WINEPREFIX="$session/prefix"
 export WINEDEBUG=-all

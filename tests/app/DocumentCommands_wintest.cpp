@@ -11,6 +11,7 @@
 #include "app/ImageFile_win.h"
 #include "app/Texts.h"
 #include "app/resource.h"
+#include "base/Handles.h"
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
 #include "tests/app/DocumentTestSupport_win.h"
@@ -185,6 +186,51 @@ TEST_F(DocumentCommands, FailedSaveSaysSoAndLeavesTheOldFileByteForByte)
     RunWithDialog(ID_baocuntx, m_dir.file(L"gone\\new.bmp"));
     EXPECT_TRUE(Contains(answer.text(), texts::kSaveCannotCreate)) << answer.text();
     EXPECT_EQ(FilesIn(m_dir.path()).size(), 2u) << "no temporary file stays behind";
+}
+
+// The test session mounts a small file system of its own where it may (scripts/wine-session.sh).
+// Filled up to the last byte, it takes no new picture: the save says the disk may be full, and
+// the old file is as it was, with no temporary file left beside it.
+TEST_F(DocumentCommands, SaveOntoAFullDiskLeavesTheOldFileByteForByte)
+{
+    wchar_t unixPath[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"KAVLOR_SMALL_DISK", unixPath, MAX_PATH)) {
+        GTEST_SKIP() << "no small file system in this session (mounting needs root)";
+    }
+    std::wstring disk = std::wstring(L"Z:") + unixPath;
+    for (wchar_t& c : disk) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    const std::wstring target = disk + L"\\shot.bmp";
+    const std::wstring filler = disk + L"\\filler";
+    const std::vector<uint8_t> old = MakeBmp(9, 9);
+    WriteBytes(target, old);
+    {
+        UniqueFile fill(CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        std::vector<uint8_t> block(4096);
+        for (DWORD written = 0; WriteFile(fill.get(), block.data(), 4096, &written, nullptr) && written == 4096;) {}
+        for (DWORD written = 0; WriteFile(fill.get(), block.data(), 1, &written, nullptr) && written == 1;) {}
+    }
+    RunWithDialog(ID_open, Bmp(L"source.bmp", 40, 30));
+    {
+        MessageBoxAnswerer answer(texts::kNoticeTitle);
+        RunWithDialog(ID_baocuntx, target);
+        EXPECT_TRUE(Contains(answer.text(), texts::kSaveWriteFailed)) << answer.text();
+        EXPECT_TRUE(Contains(answer.text(), texts::kSaveOldFileKept)) << answer.text();
+    }
+    EXPECT_EQ(ReadBytes(target), old);
+    EXPECT_EQ(FilesIn(disk).size(), 2u) << "no temporary file stays behind";
+    // With room again, the same save goes through.
+    DeleteFileW(filler.c_str());
+    {
+        MessageBoxAnswerer unexpected(texts::kNoticeTitle);
+        RunWithDialog(ID_baocuntx, target);
+        EXPECT_FALSE(unexpected.answered()) << unexpected.text();
+    }
+    ImageLoad saved = LoadPictureFile(target);
+    ASSERT_TRUE(saved.picture);
+    EXPECT_EQ(ReadBitmap(saved.picture->Bitmap()), ReadBitmap(Picture()->Bitmap()));
+    DeleteFileW(target.c_str());
 }
 
 TEST_F(DocumentCommands, SaveWithoutAPictureSaysSoAndAsksForNoName)
