@@ -35,8 +35,8 @@ run: build
 test: build build-win64 build-host build-fuzz
 	scripts/test.sh
 
+# Every figure of the benchmark in one table, also written to build/bench/bench.md.
 bench: build build-win64
-	scripts/bench-conversion.sh
 	scripts/bench.sh
 
 # The README's pictures of the windows, rendered under a private virtual display into
