@@ -39,8 +39,8 @@ void BareSave(HBITMAP bitmap, const std::wstring& path)
     const DWORD stride = ((static_cast<DWORD>(bm.bmWidth) * bm.bmBitsPixel + 31) / 32) * 4;
     std::vector<BYTE> pixels(static_cast<size_t>(stride) * bm.bmHeight);
     {
-        WindowDC screen(nullptr);
-        GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(),
+        UniqueDC memory(CreateCompatibleDC(nullptr));
+        GetDIBits(memory.get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(),
                   reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     }
     BITMAPFILEHEADER fileHeader{};

@@ -2,10 +2,11 @@
 // end to end, next to the whole `xwd -root` command on the same display.
 //
 // It runs in this process, on a real MainWindow with the program's own accelerator table and
-// message dispatch (DispatchOne, as kavlor.exe's loop does): only from here can the moment be
-// seen at which the picture has reached the screen, while kavlor.exe would add nothing but its
-// start-up, which a user pressing F5 in the running program does not wait for either. The key
-// goes through SendInput, so it takes the system's real input path to the window.
+// message dispatch (DispatchOne, as kavlor.exe's loop does). The thread that sends the key then
+// looks at the screen only between messages, so the watching never runs beside the program's
+// work on the two cores, as a second process polling the screen would; kavlor.exe itself would
+// add nothing but its start-up, which a user pressing F5 in the running program does not wait
+// for either. The key goes through SendInput, the system's real input path to the window.
 #include <windows.h>
 
 #include <algorithm>
