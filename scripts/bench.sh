@@ -20,6 +20,8 @@ rows="$out/rows.tsv"
 facts="$out/machine.tsv"
 : >"$rows"
 printf 'Build\t%s\n' "$([ "$preset" = mingw32 ] && echo 32-bit || echo 64-bit)" >"$facts"
+# Other work on the machine spreads the figures: its load is part of the record.
+printf 'Load average at the start\t%s\n' "$(cut -d' ' -f1-3 /proc/loadavg)" >>"$facts"
 
 echo "Timing conversion.dll, cjpeg/djpeg and ImageMagick..."
 "$root/scripts/bench-conversion.sh" "$rows"
