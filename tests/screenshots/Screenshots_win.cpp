@@ -37,8 +37,19 @@ public:
     {
         const int width = GetSystemMetrics(SM_CXSCREEN);
         const int height = GetSystemMetrics(SM_CYSCREEN);
-        const Raster raster = test::PhotoLike(width, height, 3);
-        gPixels = raster.pixels;  // a top-down 24-bit DIB as it is
+        // A light diagonal gradient, on which the inverted frame shows dark; no grain, so the
+        // pictures stay small.
+        const int stride = (width * 3 + 3) & ~3;
+        gPixels.assign(static_cast<size_t>(stride) * height, 0);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int t = 255 * (x + y) / (width + height);
+                uint8_t* pixel = gPixels.data() + static_cast<size_t>(y) * stride + x * 3;
+                pixel[0] = static_cast<uint8_t>(215 + t * 30 / 255);  // blue
+                pixel[1] = static_cast<uint8_t>(190 + t * 45 / 255);  // green
+                pixel[2] = static_cast<uint8_t>(170 - t * 60 / 255);  // red
+            }
+        }
         gWidth = width;
         gHeight = height;
         static const wchar_t* kClass = L"KavlorScreenshotBackdrop";
