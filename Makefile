@@ -1,5 +1,5 @@
 # The two commands a new user needs: `make run` and `make test`.
-.PHONY: run test dist deps build build-host build-win64 build-fuzz fuzz bench clean
+.PHONY: run test dist deps build build-host build-win64 build-fuzz fuzz bench screenshots clean
 
 deps:
 	@scripts/install-deps.sh
@@ -35,9 +35,14 @@ run: build
 test: build build-win64 build-host build-fuzz
 	scripts/test.sh
 
+# Every figure of the benchmark in one table, also written to build/bench/bench.md.
 bench: build build-win64
-	scripts/bench-conversion.sh
 	scripts/bench.sh
+
+# The README's pictures of the windows, rendered under a private virtual display into
+# docs/screenshots/. Run again when the windows change.
+screenshots: deps
+	scripts/screenshots.sh
 
 # The release packages of the last commit in dist/: the 32-bit zip and installer, and the
 # same for 64-bit Windows (DIST_ARCHES=win32 for the release alone).

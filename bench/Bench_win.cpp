@@ -1,45 +1,22 @@
-// Benchmark: how long a full-screen capture takes next to a bare blit of the same size, what
-// one erase and redraw of the selection frame costs, the print command next to a bare job, and
-// the converter's run next to the library's own time.
-// Run it through `make bench`; it prints times, it checks nothing.
+// The benchmark program: every part times something of ours next to a reference measured in
+// the same run and adds a row to the table that scripts/bench.sh prints and writes as Markdown.
+// It checks nothing.
+//
+//   kavlor_bench [ROWS_FILE [XWD_MS]]   rows are appended to ROWS_FILE, or printed
 #include <windows.h>
+#include <shellapi.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <vector>
+#include <cwchar>
+#include <string>
 
 #include "base/App.h"
-#include "base/Handles.h"
-#include "bench/ConverterBench_win.h"
-#include "bench/PrintBench_win.h"
-#include "bench/SelectionBench_win.h"
+#include "bench/BenchParts_win.h"
+#include "bench/BenchTable_win.h"
 #include "capture/Capture_win.h"
 
+namespace kavlor::bench {
+
 namespace {
-
-using namespace kavlor;
-
-double NowMs()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The least of many runs: the most repeatable figure on a busy machine.
-template <typename F>
-double BestOf(int runs, F&& work)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        double start = NowMs();
-        work();
-        best = std::min(best, NowMs() - start);
-    }
-    return best;
-}
 
 void BareBlit(int width, int height)
 {
@@ -56,28 +33,42 @@ void BareBlit(int width, int height)
 
 }  // namespace
 
-int main()
+void BenchCapture()
 {
-    InitApplication(GetModuleHandleW(nullptr));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     const int runs = 60;
-
     // Warm up both paths once so that neither pays for first use.
     CaptureScreen();
     BareBlit(width, height);
+    const double bare = BestOf(runs, [&] { BareBlit(width, height); });
+    const double capture = BestOf(runs, [&] { PicturePtr picture = CaptureScreen(); });
+    AddRow({"capture of the whole screen, " + std::to_string(width) + "x" + std::to_string(height), "CaptureScreen",
+            capture, "bare GetDC + BitBlt", bare, "ms", "<= 1.10"});
+}
 
-    double bare = BestOf(runs, [&] { BareBlit(width, height); });
-    double capture = BestOf(runs, [&] { PicturePtr picture = CaptureScreen(); });
-    std::printf("screen %dx%d, best of %d runs\n", width, height, runs);
-    std::printf("  bare GetDC+BitBlt : %8.3f ms\n", bare);
-    std::printf("  CaptureScreen     : %8.3f ms\n", capture);
-    std::printf("  ratio             : %8.3f (goal: at most 1.10)\n", capture / bare);
-    std::fflush(stdout);
-    // The region selection's cost per mouse message, next to the capture above.
-    BenchSelectionFrame();
-    BenchPrint();
-    BenchConverter();
+}  // namespace kavlor::bench
+
+int main()
+{
+    using namespace kavlor;
+    if (!InitApplication(GetModuleHandleW(nullptr))) {
+        return 2;
+    }
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc > 1) {
+        bench::SetRowFile(argv[1]);
+    }
+    const double xwdMs = argv && argc > 2 ? std::wcstod(argv[2], nullptr) : 0;
+    LocalFree(argv);
+
+    bench::BenchCapture();
+    bench::BenchKeyCapture(xwdMs);
+    bench::BenchFiles();
+    bench::BenchSelectionFrame();
+    bench::BenchPrint();
+    bench::BenchConverter();
     ShutdownApplication();
     return 0;
 }

@@ -1,31 +1,21 @@
 // Benchmark of the converter window's run: the same 100 screenshots converted by bare calls of
 // conversion.dll and by the window (lists, previews and progress included).
-#include "bench/ConverterBench_win.h"
-
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/BenchParts_win.h"
+#include "bench/BenchTable_win.h"
 #include "convert/ConverterWindow_win.h"
 #include "convert/dll/Conversion.h"
 #include "tests/convert/TestPictures.h"
 
-namespace kavlor {
+namespace kavlor::bench {
 
 namespace {
 
 constexpr int kFiles = 100;
-
-double NowMs()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::wstring ProgramDir()
 {
@@ -59,8 +49,7 @@ void BenchConverter()
         module ? reinterpret_cast<decltype(&BmpToJpg)>(reinterpret_cast<void*>(GetProcAddress(module, "BmpToJpg")))
                : nullptr;
     if (!bmpToJpg) {
-        std::printf("converter: conversion.dll not found, not measured\n");
-        return;
+        return;  // no conversion.dll beside the program's build: nothing to measure
     }
     wchar_t temp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, temp);
@@ -104,11 +93,8 @@ void BenchConverter()
         DeleteFileW((folder + L"\\" + Name(i)).c_str());
     }
     RemoveDirectoryW(folder.c_str());
-    std::printf("converter run, %d screenshots of 1920x1080, BMP to JPEG\n", kFiles);
-    std::printf("  conversion.dll alone        : %8.1f ms\n", bare);
-    std::printf("  run through the window      : %8.1f ms\n", run);
-    std::printf("  overhead                    : %7.1f %% (goal: under 10 %%)\n", 100.0 * (run - bare) / bare);
-    std::fflush(stdout);
+    AddRow({"converter run, " + std::to_string(kFiles) + " screenshots of 1920x1080 BMP to JPEG",
+            "run through the window", run, "bare calls of conversion.dll", bare, "ms", "<= 1.10"});
 }
 
-}  // namespace kavlor
+}  // namespace kavlor::bench

@@ -1,14 +1,12 @@
 // Benchmark of the print command: the click on "打印图像(&P)" to the end of the document,
 // with the print dialog confirmed at once, next to a bare StretchDIBits job of the same
 // bitmap on the same printer.
-#include "bench/PrintBench_win.h"
-
 #include <windows.h>
 #include <winspool.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -16,19 +14,12 @@
 #include "app/resource.h"
 #include "base/Handles.h"
 #include "base/Picture.h"
+#include "bench/BenchParts_win.h"
+#include "bench/BenchTable_win.h"
 
-namespace kavlor {
+namespace kavlor::bench {
 
 namespace {
-
-double NowMs()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 PicturePtr MakePicture(int width, int height)
 {
@@ -93,8 +84,7 @@ void BenchPrint()
     wchar_t name[512] = L"";
     DWORD length = 512;
     if (!GetDefaultPrinterW(name, &length)) {
-        std::printf("print: no printer installed, not measured\n");
-        return;
+        return;  // no printer installed: nothing to measure
     }
     constexpr int kWidth = 1920;
     constexpr int kHeight = 1080;
@@ -127,11 +117,8 @@ void BenchPrint()
         BarePrint(name, bits, info, printed);
         bare = std::min(bare, NowMs() - start);
     }
-    std::printf("print %dx%d on %ls, best of %d runs\n", kWidth, kHeight, name, kRuns);
-    std::printf("  bare StretchDIBits job      : %8.1f ms\n", bare);
-    std::printf("  print command (dialog, OK)  : %8.1f ms\n", command);
-    std::printf("  ratio                       : %8.3f (goal: at most 1.20)\n", command / bare);
-    std::fflush(stdout);
+    AddRow({"printing of a 1920x1080 picture on a PDF printer", "print command, dialog confirmed", command,
+            "bare StretchDIBits job", bare, "ms", "<= 1.20"});
 }
 
-}  // namespace kavlor
+}  // namespace kavlor::bench

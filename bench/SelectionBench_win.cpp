@@ -1,72 +1,67 @@
 // Benchmark: what one mouse message of a selection drag costs on the display, that is one
 // erase and one draw of the inverted frame and its size label.
-#include "bench/SelectionBench_win.h"
-
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <functional>
+#include <string>
 
 #include "base/Handles.h"
+#include "bench/BenchParts_win.h"
+#include "bench/BenchTable_win.h"
 #include "capture/Snap_win.h"
+
+namespace kavlor::bench {
 
 namespace {
 
-double NowUs()
+// The frame alone, one pixel thick, as four inversions.
+void BareFrame(HDC display, const RECT& r)
 {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1e6 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    PatBlt(display, r.left, r.top, width, 1, DSTINVERT);
+    PatBlt(display, r.left, r.bottom - 1, width, 1, DSTINVERT);
+    PatBlt(display, r.left, r.top + 1, 1, height - 2, DSTINVERT);
+    PatBlt(display, r.right - 1, r.top + 1, 1, height - 2, DSTINVERT);
 }
 
-struct PairTimes {
-    double bestBatchUs;  // mean per pair in the fastest batch: the most repeatable figure
-    double meanUs;       // mean per pair over all batches
-};
-
-PairTimes TimePairs(HDC display, const RECT& rect, int batches, int pairsPerBatch)
+// Mean time of one erase+draw pair in the fastest of `batches` batches.
+double TimePairs(HDC display, const RECT& rect, const std::function<void(HDC, const RECT&)>& draw)
 {
-    PairTimes times{1e30, 0};
-    double total = 0;
-    for (int b = 0; b < batches; ++b) {
-        double start = NowUs();
+    const int batches = 20;
+    const int pairsPerBatch = 200;
+    const double batch = BestOf(batches, [&] {
         for (int i = 0; i < pairsPerBatch; ++i) {
-            kavlor::Snap::DrawSelectionFrame(display, rect);
-            kavlor::Snap::DrawSelectionFrame(display, rect);
+            draw(display, rect);
+            draw(display, rect);
         }
         // Reading a pixel back waits until the display has carried out every drawing call,
         // so that the batch's time includes the drawing itself and not just queuing it.
         GdiFlush();
         GetPixel(display, rect.left, rect.top);
-        double elapsed = NowUs() - start;
-        total += elapsed;
-        times.bestBatchUs = std::min(times.bestBatchUs, elapsed / pairsPerBatch);
-    }
-    times.meanUs = total / (static_cast<double>(batches) * pairsPerBatch);
-    return times;
+    });
+    return batch / pairsPerBatch;
 }
 
 }  // namespace
 
 void BenchSelectionFrame()
 {
-    kavlor::UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
     const RECT large{100, 100, 1100, 800};
     const RECT small{100, 100, 140, 130};
-    const int batches = 20;
-    const int pairsPerBatch = 200;
-
     // Warm up: the first label pays for loading the font.
-    TimePairs(display.get(), small, 1, 10);
+    Snap::DrawSelectionFrame(display.get(), small);
+    Snap::DrawSelectionFrame(display.get(), small);
 
-    PairTimes largeTimes = TimePairs(display.get(), large, batches, pairsPerBatch);
-    PairTimes smallTimes = TimePairs(display.get(), small, batches, pairsPerBatch);
-    std::printf("selection frame erase+draw pair, %d batches of %d pairs\n", batches, pairsPerBatch);
-    std::printf("  %4ldx%-4ld : %8.2f us per pair (best batch), %8.2f us mean\n", large.right - large.left,
-                large.bottom - large.top, largeTimes.bestBatchUs, largeTimes.meanUs);
-    std::printf("  %4ldx%-4ld : %8.2f us per pair (best batch), %8.2f us mean\n", small.right - small.left,
-                small.bottom - small.top, smallTimes.bestBatchUs, smallTimes.meanUs);
-    std::fflush(stdout);
+    for (const RECT& rect : {large, small}) {
+        const double ours = TimePairs(display.get(), rect, &Snap::DrawSelectionFrame);
+        const double bare = TimePairs(display.get(), rect, &BareFrame);
+        AddRow({"selection frame erase+draw, " + std::to_string(rect.right - rect.left) + "x" +
+                    std::to_string(rect.bottom - rect.top),
+                "frame and size label", ours, "bare PatBlt frame, no label", bare, "ms", "<= 1 ms"});
+    }
 }
+
+}  // namespace kavlor::bench

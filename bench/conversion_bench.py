@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Compares conversion.dll (under Wine) with Debian's cjpeg/djpeg and ImageMagick's convert on
-the same generated files: megapixels per second both ways, their ratios, and peak memory.
+the same generated files: the time of one conversion both ways, and the peak memory of the
+library against the source file and the picture together.
 
-    bench/conversion_bench.py BUILD_DIR     (inside a Wine session: scripts/wine-session.sh)
+    bench/conversion_bench.py BUILD_DIR [ROWS]   (inside a Wine session: scripts/wine-session.sh)
 
-All programs write JPEG at quality 90 without chroma subsampling (4:4:4) and 24-bit BMP."""
+Rows of the benchmark table (bench/bench_table.py) are appended to ROWS, or printed. All
+programs write JPEG at quality 90 without chroma subsampling (4:4:4) and 24-bit BMP."""
 import os
 import subprocess
 import sys
@@ -33,6 +35,7 @@ def best(command, cwd):
 
 def main():
     build = os.path.abspath(sys.argv[1])
+    rows_path = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else None
     exe = os.path.join(build, "bench", "conversion_bench.exe")
     with tempfile.TemporaryDirectory(prefix="kavlor-bench-") as folder:
         windows_folder = "Z:" + folder.replace("/", "\\")
@@ -53,32 +56,38 @@ def main():
                                       capture_output=True, text=True).stdout
                 memory[(key, label)] = int(text.split()[-1]) if text.startswith("memory") else -1
 
-        print(f"{'':28}{'MP/s':>9}{'dll/x':>8}{'peak MB':>9}")
+        rows = []
+        kinds = {"PHOTO": "photograph", "SCREEN": "screenshot"}
         for label, mp in megapixels.items():
             bmp, jpg = f"{label}.BMP", f"{label}.JPG"
             bmp_mb = os.path.getsize(os.path.join(folder, bmp)) / 1e6
             jpg_mb = os.path.getsize(os.path.join(folder, jpg)) / 1e6
-            rows = {
+            tools = {
                 "bmp2jpg": [
                     ("cjpeg", ["cjpeg", "-quality", "90", "-sample", "1x1", "-outfile", "c.jpg", bmp]),
-                    ("convert", ["convert", bmp, "-quality", "90", "-sampling-factor", "1x1", "m.jpg"]),
+                    ("ImageMagick convert", ["convert", bmp, "-quality", "90", "-sampling-factor", "1x1", "m.jpg"]),
                 ],
                 "jpg2bmp": [
                     ("djpeg", ["djpeg", "-bmp", "-outfile", "d.bmp", jpg]),
-                    ("convert", ["convert", jpg, "BMP3:m.bmp"]),
+                    ("ImageMagick convert", ["convert", jpg, "BMP3:m.bmp"]),
                 ],
             }
-            for key, tools in rows.items():
-                ours = mp / dll[(key, label)]
-                source_mb, picture_mb = (bmp_mb, bmp_mb) if key == "bmp2jpg" else (jpg_mb, bmp_mb)
-                print(f"{label} {mp:.1f} MP {key}:")
-                print(f"  {'conversion.dll (Wine)':26}{ours:9.1f}{'':8}{memory[(key, label)] / 1e6:9.1f}"
-                      f"   limit {1.1 * (source_mb + picture_mb):.1f} (source {source_mb:.1f} + picture {picture_mb:.1f} + 10 %)")
-                for name, command in tools:
-                    seconds, peak = best(command, folder)
-                    theirs = mp / seconds
-                    print(f"  {name:26}{theirs:9.1f}{ours / theirs:8.2f}{peak / 1e6:9.1f}")
-
+            for key, commands in tools.items():
+                function, direction = ("BmpToJpg", "BMP to JPEG") if key == "bmp2jpg" else ("JpgToBmp", "JPEG to BMP")
+                what = f"{direction}, {mp:.1f} MP {kinds.get(label, label)}"
+                ours = dll[(key, label)] * 1000
+                for name, command in commands:
+                    seconds, _ = best(command, folder)
+                    rows.append((what, f"conversion.dll {function}", ours, name, seconds * 1000, "ms", ""))
+                source_mb = bmp_mb if key == "bmp2jpg" else jpg_mb
+                rows.append((f"peak memory, {what}", f"conversion.dll {function}", memory[(key, label)] / 1e6,
+                             "source file + picture", source_mb + bmp_mb, "MB", "<= 1.10"))
+        text = "".join("\t".join(f"{v:.6f}" if isinstance(v, float) else v for v in row) + "\n" for row in rows)
+        if rows_path:
+            with open(rows_path, "a", encoding="utf-8") as f:
+                f.write(text)
+        else:
+            sys.stdout.write(text)
 
 if __name__ == "__main__":
     main()

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# The benchmark program in a private Wine session, beside a private CUPS scheduler for the
-# print figures. Runs the 32-bit build, or the 64-bit one where 32-bit programs cannot run.
+# The whole benchmark as one table: conversion.dll against cjpeg/djpeg and ImageMagick, then the
+# benchmark program in a private Wine session on a 1920x1080 display beside a private CUPS
+# scheduler (for the print figures), with the whole `xwd -root` command timed on that display.
+# Prints the table and writes it as Markdown to build/bench/bench.md. Runs the 32-bit build, or
+# the 64-bit one where 32-bit programs cannot run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
@@ -11,5 +14,31 @@ if ! wine32_runs; then
     cmake --preset mingw64 >/dev/null
     cmake --build --preset mingw64 --target kavlor_bench
 fi
-exec "$root/scripts/cups-session.sh" -- "$root/scripts/wine-session.sh" -- \
-    wine "$root/build/$preset/bench/kavlor_bench.exe"
+out="$root/build/bench"
+mkdir -p "$out"
+rows="$out/rows.tsv"
+facts="$out/machine.tsv"
+: >"$rows"
+printf 'Build\t%s\n' "$([ "$preset" = mingw32 ] && echo 32-bit || echo 64-bit)" >"$facts"
+# Other work on the machine spreads the figures: its load is part of the record.
+printf 'Load average at the start\t%s\n' "$(cut -d' ' -f1-3 /proc/loadavg)" >>"$facts"
+
+echo "Timing conversion.dll, cjpeg/djpeg and ImageMagick..."
+"$root/scripts/bench-conversion.sh" "$rows"
+
+echo "Timing the program under Wine on a 1920x1080 display..."
+# xwd is timed from here rather than started by the program: from inside Wine the end of a Linux
+# program cannot be waited for through its process handle (the print tests wait for a file it
+# writes last), and Wine's own start of it would be added. The figure goes to the program, which
+# puts it beside its F5 time in the same row.
+"$root/scripts/cups-session.sh" -- "$root/scripts/wine-session.sh" --screen 1920x1080x24 -- bash -c '
+    set -euo pipefail
+    root=$1 preset=$2 rows=$3 facts=$4
+    printf "Wine\t%s\n" "$(wine --version)" >>"$facts"
+    printf "Display\tXvfb %s, depth %s\n" "$(xdpyinfo | awk "/dimensions:/ {print \$2; exit}")" \
+        "$(xdpyinfo | awk "/depth of root window:/ {print \$5; exit}")" >>"$facts"
+    xwd_ms=$(python3 "$root/bench/bench_table.py" time 20 -- xwd -root -silent -out /dev/null)
+    wine "$root/build/$preset/bench/kavlor_bench.exe" "Z:${rows//\//\\}" "$xwd_ms"
+' _ "$root" "$preset" "$rows" "$facts"
+
+python3 "$root/bench/bench_table.py" table "$rows" "$facts" "$out/bench.md"

@@ -8,7 +8,7 @@ packages=(
     googletest libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64 wine32:i386
-    xvfb x11-utils imagemagick
+    xvfb x11-utils x11-apps imagemagick
     fonts-wqy-microhei fonts-wine
     cups printer-driver-cups-pdf libcups2:i386 poppler-utils
     nasm dpkg-dev libjpeg-turbo-progs clang libclang-rt-14-dev

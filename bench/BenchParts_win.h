@@ -1,0 +1,23 @@
+// The parts of the benchmark program; each adds its rows to the table (bench/BenchTable_win.h).
+#pragma once
+
+namespace kavlor::bench {
+
+// CaptureScreen next to a bare GetDC + BitBlt of the same size.
+void BenchCapture();
+// The F5 key to the capture painted in the main window, next to the whole `xwd -root` command
+// timed on the same display by the calling script (`xwdMs`, 0 when not measured).
+void BenchKeyCapture(double xwdMs);
+// Save of a 1920x1080 picture next to a bare GetDIBits + WriteFile, and open of a 1920x1080
+// BMP and JPEG next to a bare decode through the Windows imaging component.
+void BenchFiles();
+// One erase+draw pair of the selection frame with its label, as each mouse message of a drag
+// costs, next to the four bare PatBlt calls of the frame alone.
+void BenchSelectionFrame();
+// The print command for a 1920x1080 picture next to a bare StretchDIBits job of the same
+// bitmap on the same printer.
+void BenchPrint();
+// The converter window's run over 100 screenshots next to bare calls of conversion.dll.
+void BenchConverter();
+
+}  // namespace kavlor::bench

@@ -1,0 +1,119 @@
+// Benchmark of the picture files: the program's save of a 1920x1080 picture next to a bare
+// GetDIBits + WriteFile of the same bitmap, and its open of a 1920x1080 BMP and JPEG next to a
+// bare decode of the same file through the Windows imaging component.
+#include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ImageFile_win.h"
+#include "base/Handles.h"
+#include "bench/BenchParts_win.h"
+#include "bench/BenchTable_win.h"
+#include "tests/convert/TestPictures.h"
+
+namespace kavlor::bench {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int kRuns = 10;
+
+void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
+{
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+// The whole bitmap at its own depth in one GetDIBits call, written behind the two headers.
+void BareSave(HBITMAP bitmap, const std::wstring& path)
+{
+    BITMAP bm{};
+    GetObjectW(bitmap, sizeof(bm), &bm);
+    BITMAPINFOHEADER header{sizeof(header), bm.bmWidth, bm.bmHeight, 1, bm.bmBitsPixel, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD stride = ((static_cast<DWORD>(bm.bmWidth) * bm.bmBitsPixel + 31) / 32) * 4;
+    std::vector<BYTE> pixels(static_cast<size_t>(stride) * bm.bmHeight);
+    {
+        UniqueDC memory(CreateCompatibleDC(nullptr));
+        GetDIBits(memory.get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(),
+                  reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    }
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfOffBits = sizeof(fileHeader) + sizeof(header);
+    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), &fileHeader, sizeof(fileHeader), &written, nullptr);
+    WriteFile(file.get(), &header, sizeof(header), &written, nullptr);
+    WriteFile(file.get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+}
+
+// The file's first frame in its own pixel format, copied out whole.
+void BareDecode(IWICImagingFactory* factory, const std::wstring& path)
+{
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    UINT width = 0;
+    UINT height = 0;
+    WICPixelFormatGUID format{};
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&width, &height)) ||
+        FAILED(frame->GetPixelFormat(&format))) {
+        return;
+    }
+    const UINT bytesPerPixel = IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) ? 3 : 4;
+    const UINT stride = (width * bytesPerPixel + 3) & ~3u;
+    std::vector<BYTE> pixels(static_cast<size_t>(stride) * height);
+    frame->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.size()), pixels.data());
+}
+
+}  // namespace
+
+void BenchFiles()
+{
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"kavlor-file-bench";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring bmp = folder + L"\\SCREEN.BMP";
+    const std::wstring jpeg = folder + L"\\PHOTO.JPG";
+    const std::wstring saved = folder + L"\\SAVED.BMP";
+    const std::wstring bareSaved = folder + L"\\BARE.BMP";
+    WriteBytes(bmp, test::EncodeBmp(test::ScreenshotLike(1920, 1080), test::BmpFormat{}));
+    WriteBytes(jpeg, test::EncodeTestJpeg(test::PhotoLike(1920, 1080), test::JpegKind::Baseline));
+
+    // The picture to save is the screenshot as the program holds it: a screen-compatible bitmap.
+    PicturePtr picture = LoadPictureFile(bmp).picture;
+    ComPtr<IWICImagingFactory> factory;
+    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+    if (picture && factory) {
+        const double ours = BestOf(kRuns, [&] { SavePictureFile(*picture, saved); });
+        const double bare = BestOf(kRuns, [&] { BareSave(picture->Bitmap(), bareSaved); });
+        AddRow({"save of a 1920x1080 picture as BMP", "SavePictureFile", ours, "bare GetDIBits + WriteFile", bare, "ms",
+                "<= 1.2"});
+        const struct {
+            const char* what;
+            const std::wstring& path;
+        } opens[] = {{"open of a 1920x1080 BMP (screenshot)", bmp}, {"open of a 1920x1080 JPEG (photograph)", jpeg}};
+        for (const auto& open : opens) {
+            const double load = BestOf(kRuns, [&] { LoadPictureFile(open.path); });
+            const double decode = BestOf(kRuns, [&] { BareDecode(factory.Get(), open.path); });
+            AddRow({open.what, "LoadPictureFile", load, "bare WIC decode + CopyPixels", decode, "ms", ""});
+        }
+    }
+    picture.reset();
+    for (const std::wstring* path : {&bmp, &jpeg, &saved, &bareSaved}) {
+        DeleteFileW(path->c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace kavlor::bench
