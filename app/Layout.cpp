@@ -22,4 +22,15 @@ PictureBoxPlacement PlacePictureBox(int clientWidth, int clientHeight, int toolb
     return {0, toolbarHeight, clientWidth, clientHeight};
 }
 
+// The pictures are 32 pixels at 96 dpi and drawn again at 1.5x and 2x. The display's scale is
+// rounded up to the next drawn size (96 and below: 32; up to 144: 48; above: 64), so a picture
+// is never smaller than the text set beside it, and a second size is never made by stretching.
+int ToolPictureSize(int dpi)
+{
+    if (dpi <= 96) {
+        return 32;
+    }
+    return dpi <= 144 ? 48 : 64;
+}
+
 }  // namespace kavlor

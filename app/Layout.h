@@ -27,4 +27,8 @@ struct PictureBoxPlacement {
 // on below the visible area by the tool bar's height, under the status bar.
 PictureBoxPlacement PlacePictureBox(int clientWidth, int clientHeight, int toolbarHeight);
 
+// Side in pixels of the tool bar pictures for a display of `dpi`: 32, 48 or 64, the sizes the
+// pictures are drawn at.
+int ToolPictureSize(int dpi);
+
 }  // namespace kavlor

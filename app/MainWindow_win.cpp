@@ -70,6 +70,16 @@ constexpr double kStatusHeightTwips = 375;
 constexpr double kPanelWidthTwips = 1440;
 constexpr COLORREF kToolbarMaskColor = RGB(192, 192, 192);
 
+// The tool bar pictures' strip for a display of `dpi`.
+int ToolbarStrip(int dpi)
+{
+    switch (ToolPictureSize(dpi)) {
+    case 32: return IDB_TOOLBAR;
+    case 48: return IDB_TOOLBAR48;
+    default: return IDB_TOOLBAR64;
+    }
+}
+
 int ScreenDpiX()
 {
     WindowDC screen(nullptr);
@@ -169,7 +179,8 @@ void MainWindow::OnCreate()
     m_statusBar1.Create(m_hwnd, IDC_StatusBar1, texts::kStatusNotice, PixelsFromTwips(kStatusHeightTwips, dpiY),
                         PixelsFromTwips(kPanelWidthTwips, dpiX));
     SIZE button{PixelsFromTwips(kButtonWidthTwips, dpiX), PixelsFromTwips(kButtonHeightTwips, dpiY)};
-    m_toolbar1.Create(m_hwnd, IDC_Toolbar1, kToolButtons, IDB_TOOLBAR, kToolbarMaskColor, button);
+    m_toolbar1.Create(m_hwnd, IDC_Toolbar1, kToolButtons, ToolbarStrip(dpiY), ToolPictureSize(dpiY), kToolbarMaskColor,
+                      button);
     m_picture1.Create(m_hwnd, IDC_Picture1);
     m_state = MainState{};
     ApplyMenuState();

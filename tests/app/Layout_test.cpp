@@ -38,5 +38,13 @@ TEST(ResizeRule, PictureBoxRunsUnderTheToolbarForTheWholeClientHeight)
     EXPECT_EQ(p.height, 418);
 }
 
+TEST(ToolBarPictures, SizeIsTheDisplaysScaleRoundedUpToADrawnSize)
+{
+    const int rows[][2] = {{72, 32}, {96, 32}, {97, 48}, {120, 48}, {144, 48}, {145, 64}, {192, 64}, {288, 64}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(ToolPictureSize(row[0]), row[1]) << row[0];
+    }
+}
+
 }  // namespace
 }  // namespace kavlor
