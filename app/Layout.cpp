@@ -1,6 +1,8 @@
 // Main window resize rule.
 #include "app/Layout.h"
 
+#include "base/Units.h"
+
 namespace kavlor {
 
 ResizeAction DecideResize(bool minimized, double outerWidthTwips, double outerHeightTwips)
@@ -31,6 +33,16 @@ int ToolPictureSize(int dpi)
         return 32;
     }
     return dpi <= 144 ? 48 : 64;
+}
+
+// The twips scale with the display; the picture, rounded up to a drawn size, can be larger than
+// the scaled design (48 instead of 40 pixels at 120 dpi), and the button grows by as much so that
+// the caption under it keeps its room.
+ToolButtonSize SizeToolButton(int dpi, double widthTwips, double heightTwips)
+{
+    constexpr double kDesignPictureTwips = 32 * 15;
+    int extra = ToolPictureSize(dpi) - PixelsFromTwips(kDesignPictureTwips, dpi);
+    return {PixelsFromTwips(widthTwips, dpi) + extra, PixelsFromTwips(heightTwips, dpi) + extra};
 }
 
 }  // namespace kavlor

@@ -31,4 +31,13 @@ PictureBoxPlacement PlacePictureBox(int clientWidth, int clientHeight, int toolb
 // pictures are drawn at.
 int ToolPictureSize(int dpi);
 
+struct ToolButtonSize {
+    int width;
+    int height;
+};
+
+// Pixel size of a tool bar button designed as widthTwips x heightTwips around a 32-pixel picture
+// at 96 dpi, on a display of `dpi`.
+ToolButtonSize SizeToolButton(int dpi, double widthTwips, double heightTwips);
+
 }  // namespace kavlor

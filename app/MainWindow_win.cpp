@@ -178,9 +178,9 @@ void MainWindow::OnCreate()
     // Created in z-order: the status bar and the tool bar stay above the picture box.
     m_statusBar1.Create(m_hwnd, IDC_StatusBar1, texts::kStatusNotice, PixelsFromTwips(kStatusHeightTwips, dpiY),
                         PixelsFromTwips(kPanelWidthTwips, dpiX));
-    SIZE button{PixelsFromTwips(kButtonWidthTwips, dpiX), PixelsFromTwips(kButtonHeightTwips, dpiY)};
+    ToolButtonSize button = SizeToolButton(dpiY, kButtonWidthTwips, kButtonHeightTwips);
     m_toolbar1.Create(m_hwnd, IDC_Toolbar1, kToolButtons, ToolbarStrip(dpiY), ToolPictureSize(dpiY), kToolbarMaskColor,
-                      button);
+                      SIZE{button.width, button.height});
     m_picture1.Create(m_hwnd, IDC_Picture1);
     m_state = MainState{};
     ApplyMenuState();

@@ -46,5 +46,16 @@ TEST(ToolBarPictures, SizeIsTheDisplaysScaleRoundedUpToADrawnSize)
     }
 }
 
+TEST(ToolBarPictures, ButtonsOf825By780TwipsGrowByWhatThePictureExceedsTheDisplaysScale)
+{
+    // dpi, width, height: twips scaled, plus 48 - 40 at 120 and 48 - 32 at 97.
+    const int rows[][3] = {{96, 55, 52}, {97, 72, 69}, {120, 77, 73}, {144, 82, 78}, {192, 110, 104}};
+    for (const auto& row : rows) {
+        ToolButtonSize size = SizeToolButton(row[0], 825, 780);
+        EXPECT_EQ(size.width, row[1]) << row[0];
+        EXPECT_EQ(size.height, row[2]) << row[0];
+    }
+}
+
 }  // namespace
 }  // namespace kavlor

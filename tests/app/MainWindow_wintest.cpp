@@ -26,19 +26,33 @@ int DisplayDpi()
 }
 
 // A design length in twips as pixels of this display: twips * dpi / 1440 (twips / 15 at 96 dpi).
-int Px(double twips, int dpi = DisplayDpi())
+int Px(double twips)
 {
-    return PixelsFromTwips(twips, dpi);
+    return PixelsFromTwips(twips, DisplayDpi());
 }
 
-// The tool bar pictures drawn for each display dpi: the strip's resource and its pictures' side.
+// The tool bar for each display dpi: the strip of pictures, their side and the button size
+// (825 x 780 twips, plus what a picture drawn larger than the display's scale needs).
 struct PictureSet {
     int dpi;
     int strip;
     int size;
+    SIZE button;
 };
-constexpr PictureSet kPictureSets[] = {
-    {96, IDB_TOOLBAR, 32}, {120, IDB_TOOLBAR48, 48}, {144, IDB_TOOLBAR48, 48}, {192, IDB_TOOLBAR64, 64}};
+constexpr PictureSet kPictureSets[] = {{96, IDB_TOOLBAR, 32, {55, 52}},
+                                       {120, IDB_TOOLBAR48, 48, {77, 73}},
+                                       {144, IDB_TOOLBAR48, 48, {82, 78}},
+                                       {192, IDB_TOOLBAR64, 64, {110, 104}}};
+
+const PictureSet* PictureSetFor(int dpi)
+{
+    for (const PictureSet& row : kPictureSets) {
+        if (row.dpi == dpi) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
 constexpr int kToolBarImages[] = {1, 2, 3, 4, 7, 8, 10, 9};  // the buttons' pictures, in order
 constexpr uint32_t kMaskPixel = 0xC0C0C0;                    // shows the button face instead
 
@@ -256,26 +270,25 @@ TEST_F(MainWindowStartUp, ToolBarButtonsCaptionsKeysImagesAndToolTips)
         SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(tool.lpszText, expected[i].tip) << i;
     }
-    // 825 x 780 twips, caption under the pictures drawn for this display.
+    // 825 x 780 twips (55 x 52 pixels at 96 dpi), caption under the pictures drawn for this display.
+    const PictureSet* set = PictureSetFor(DisplayDpi());
+    ASSERT_TRUE(set) << "no row for " << DisplayDpi() << " dpi";
     LRESULT size = SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0);
-    EXPECT_EQ(LOWORD(size), Px(825));
-    EXPECT_EQ(HIWORD(size), Px(780));
+    EXPECT_EQ(LOWORD(size), set->button.cx);
+    EXPECT_EQ(HIWORD(size), set->button.cy);
 }
 
 // In this process at the test run's dpi, then in the real program started at each dpi in turn
 // (a process reads the dpi when it starts): every button shows its picture from the strip
-// drawn for that dpi, and the buttons are 825 x 780 twips.
+// drawn for that dpi, and the buttons have that dpi's size.
 TEST_F(MainWindowStartUp, ToolBarShowsThePicturesDrawnForTheDisplaysDpi)
 {
     auto expectPictures = [](HWND toolbar, int dpi) {
-        const PictureSet* set = nullptr;
-        for (const PictureSet& row : kPictureSets) {
-            set = row.dpi == dpi ? &row : set;
-        }
+        const PictureSet* set = PictureSetFor(dpi);
         ASSERT_TRUE(set) << "no row for " << dpi << " dpi";
         LRESULT size = SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0);
-        ASSERT_EQ(LOWORD(size), Px(825, dpi)) << dpi;
-        ASSERT_EQ(HIWORD(size), Px(780, dpi)) << dpi;
+        ASSERT_EQ(LOWORD(size), set->button.cx) << dpi;
+        ASSERT_EQ(HIWORD(size), set->button.cy) << dpi;
         RECT bar{};
         GetWindowRect(toolbar, &bar);
         Pixels strip = StripPixels(set->strip);
