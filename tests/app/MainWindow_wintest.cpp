@@ -56,7 +56,7 @@ const PictureSet* PictureSetFor(int dpi)
 constexpr int kToolBarImages[] = {1, 2, 3, 4, 7, 8, 10, 9};  // the buttons' pictures, in order
 constexpr uint32_t kMaskPixel = 0xC0C0C0;                    // shows the button face instead
 
-// Whether `picture` of the strip shows at some place in `shown`; mask pixels match anything.
+// Whether picture `image` (1-based) of the strip shows somewhere in `shown`; mask pixels match anything.
 bool ShowsPicture(const Pixels& shown, const Pixels& strip, int size, int image)
 {
     auto matchesAt = [&](int left, int top) {
