@@ -27,4 +27,17 @@ struct PictureBoxPlacement {
 // on below the visible area by the tool bar's height, under the status bar.
 PictureBoxPlacement PlacePictureBox(int clientWidth, int clientHeight, int toolbarHeight);
 
+// Side in pixels of the tool bar pictures for a display of `dpi`: 32, 48 or 64, the sizes the
+// pictures are drawn at.
+int ToolPictureSize(int dpi);
+
+struct ToolButtonSize {
+    int width;
+    int height;
+};
+
+// Pixel size of a tool bar button designed as widthTwips x heightTwips around a 32-pixel picture
+// at 96 dpi, on a display of `dpi`.
+ToolButtonSize SizeToolButton(int dpi, double widthTwips, double heightTwips);
+
 }  // namespace kavlor

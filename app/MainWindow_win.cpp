@@ -70,6 +70,16 @@ constexpr double kStatusHeightTwips = 375;
 constexpr double kPanelWidthTwips = 1440;
 constexpr COLORREF kToolbarMaskColor = RGB(192, 192, 192);
 
+// The tool bar pictures' strip for a display of `dpi`.
+int ToolbarStrip(int dpi)
+{
+    switch (ToolPictureSize(dpi)) {
+    case 32: return IDB_TOOLBAR;
+    case 48: return IDB_TOOLBAR48;
+    default: return IDB_TOOLBAR64;
+    }
+}
+
 int ScreenDpiX()
 {
     WindowDC screen(nullptr);
@@ -168,8 +178,9 @@ void MainWindow::OnCreate()
     // Created in z-order: the status bar and the tool bar stay above the picture box.
     m_statusBar1.Create(m_hwnd, IDC_StatusBar1, texts::kStatusNotice, PixelsFromTwips(kStatusHeightTwips, dpiY),
                         PixelsFromTwips(kPanelWidthTwips, dpiX));
-    SIZE button{PixelsFromTwips(kButtonWidthTwips, dpiX), PixelsFromTwips(kButtonHeightTwips, dpiY)};
-    m_toolbar1.Create(m_hwnd, IDC_Toolbar1, kToolButtons, IDB_TOOLBAR, kToolbarMaskColor, button);
+    ToolButtonSize button = SizeToolButton(dpiY, kButtonWidthTwips, kButtonHeightTwips);
+    m_toolbar1.Create(m_hwnd, IDC_Toolbar1, kToolButtons, ToolbarStrip(dpiY), ToolPictureSize(dpiY), kToolbarMaskColor,
+                      SIZE{button.width, button.height});
     m_picture1.Create(m_hwnd, IDC_Picture1);
     m_state = MainState{};
     ApplyMenuState();

@@ -2,7 +2,9 @@
 #pragma once
 
 #define IDI_KAVLOR 1
-#define IDB_TOOLBAR 101
+#define IDB_TOOLBAR 101    // tool bar pictures, 32x32 each
+#define IDB_TOOLBAR48 102  // the same drawn at 48x48
+#define IDB_TOOLBAR64 103  // and at 64x64
 #define IDR_MANIFEST 1
 
 // Menu commands of the main window, one per item.

@@ -7,7 +7,7 @@
 
 namespace kavlor {
 
-bool ToolBar::Create(HWND parent, int id, std::span<const ToolButtonSpec> buttons, int stripResource,
+bool ToolBar::Create(HWND parent, int id, std::span<const ToolButtonSpec> buttons, int stripResource, int imageSize,
                      COLORREF maskColor, SIZE buttonSize)
 {
     m_buttons = buttons;
@@ -19,7 +19,7 @@ bool ToolBar::Create(HWND parent, int id, std::span<const ToolButtonSpec> button
     }
     SendMessageW(m_hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
-    m_images.reset(ImageList_Create(32, 32, ILC_COLOR24 | ILC_MASK, static_cast<int>(buttons.size()), 0));
+    m_images.reset(ImageList_Create(imageSize, imageSize, ILC_COLOR24 | ILC_MASK, static_cast<int>(buttons.size()), 0));
     UniqueBitmap strip(static_cast<HBITMAP>(
         LoadImageW(gInstance, MAKEINTRESOURCEW(stripResource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     ImageList_AddMasked(m_images.get(), strip.get(), maskColor);

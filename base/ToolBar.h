@@ -1,4 +1,4 @@
-// Tool bar wrapper: buttons with a caption under a 32x32 image, keys and tool tips.
+// Tool bar wrapper: buttons with a caption under a square image, keys and tool tips.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -20,9 +20,10 @@ struct ToolButtonSpec {
 
 class ToolBar {
 public:
-    // `strip` is a bitmap resource of 32x32 images side by side, `maskColor` shown transparent.
-    bool Create(HWND parent, int id, std::span<const ToolButtonSpec> buttons, int stripResource, COLORREF maskColor,
-                SIZE buttonSize);
+    // `stripResource` is a bitmap of imageSize x imageSize images side by side, `maskColor` shown
+    // transparent.
+    bool Create(HWND parent, int id, std::span<const ToolButtonSpec> buttons, int stripResource, int imageSize,
+                COLORREF maskColor, SIZE buttonSize);
     HWND Hwnd() const { return m_hwnd; }
     int Height() const;
     // Keeps the tool bar along the parent's top edge; call on every resize of the parent.

@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Draw Kavlor's application icon and tool bar strip.
 
-Writes kavlor.ico (32x32 and 48x48, 256 colours) and toolbar.bmp (ten
-32x32 buttons in a 320x32, 24-bit strip) next to this script.  Everything
-is plain pixel art built from a few shape helpers, so the output is the
-same byte for byte on every run.
+Writes kavlor.ico (32x32 and 48x48, 256 colours) and the tool bar strips
+toolbar.bmp, toolbar48.bmp and toolbar64.bmp (ten buttons of 32x32, 48x48
+and 64x64 side by side, 24-bit) next to this script.  The buttons are laid
+out once on a 32 pixel grid and drawn afresh at each size.  Everything is
+plain pixel art built from a few shape helpers, so the output is the same
+byte for byte on every run.
 
 Usage:  python3 res/make_images.py
 """
 
+import math
 import os
 import struct
 
@@ -44,38 +47,78 @@ LIGHT_YELLOW = (255, 240, 170)
 # --------------------------------------------------------------------------
 
 class Canvas:
-    """A width x height grid of RGB tuples; None marks a transparent pixel."""
+    """A grid of RGB tuples; None marks a transparent pixel.
 
-    def __init__(self, width, height):
-        self.w = width
-        self.h = height
-        self.px = [[None] * width for _ in range(height)]
+    The drawing methods take design coordinates: the 32 x 32 grid the tool
+    bar buttons are laid out on, where design pixel x covers [x, x + 1).
+    A canvas of scale k has k device pixels per design pixel and draws every
+    shape afresh at that size: a device pixel belongs to a shape when its
+    centre lies inside the shape, outlines and lines get a device width of
+    their own, and gradients are sampled per device row.  At scale 1 design
+    and device pixels are the same.
+    """
 
-    def put(self, x, y, c):
+    def __init__(self, width, height, scale=1):
+        self.k = scale
+        self.w = self.edge(width)
+        self.h = self.edge(height)
+        self.px = [[None] * self.w for _ in range(self.h)]
+        # Device width of one-pixel outlines: 1 at 1x and 1.5x, 2 at 2x.
+        self.weight = self.thickness(1)
+
+    def edge(self, v):
+        """First device pixel whose centre lies at or past design position v
+        (halves round down, so a shape's boundary and a rectangle's edge
+        agree)."""
+        return math.ceil(v * self.k - 0.5)
+
+    def thickness(self, n):
+        """Device width of a stroke n design pixels wide."""
+        return max(1, int(n * self.k))
+
+    def span(self, a0, a1):
+        """Device pixels covering the design pixels a0..a1, inclusive.  A
+        single design pixel is a stroke: it gets the stroke width, so thin
+        rules are equally thick wherever they fall at 1.5x."""
+        if a0 == a1:
+            return range(self.edge(a0), self.edge(a0) + self.weight)
+        return range(self.edge(a0), self.edge(a1 + 1))
+
+    def design(self, v):
+        """Design position of the centre of device pixel v, measured like a
+        design pixel index (so at scale 1 it is v itself)."""
+        return (v + 0.5) / self.k - 0.5
+
+    def dot(self, x, y, c):
+        """Set one device pixel."""
         if 0 <= x < self.w and 0 <= y < self.h:
             self.px[y][x] = c
 
-    def get(self, x, y):
-        if 0 <= x < self.w and 0 <= y < self.h:
-            return self.px[y][x]
-        return None
+    def put(self, x, y, c):
+        """Fill design pixel (x, y)."""
+        self.rect(x, y, x, y, c)
 
     def rect(self, x0, y0, x1, y1, c):
         """Fill the rectangle with corners (x0,y0)-(x1,y1), inclusive."""
         if c is None:
             return
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.put(x, y, c)
+        for y in self.span(min(y0, y1), max(y0, y1)):
+            for x in self.span(min(x0, x1), max(x0, x1)):
+                self.dot(x, y, c)
+
+    def band(self, x0, y0, x1, y1):
+        """Device box of a design box and the device pixels of its outline."""
+        bx0, by0 = self.edge(x0), self.edge(y0)
+        bx1, by1 = self.edge(x1 + 1) - 1, self.edge(y1 + 1) - 1
+        t = self.weight
+        pts = [(x, y) for y in range(by0, by1 + 1) for x in range(bx0, bx1 + 1)
+               if x - bx0 < t or bx1 - x < t or y - by0 < t or by1 - y < t]
+        return (bx0, by0, bx1, by1), pts
 
     def frame(self, x0, y0, x1, y1, c):
         """One pixel rectangle outline, inclusive."""
-        for x in range(x0, x1 + 1):
-            self.put(x, y0, c)
-            self.put(x, y1, c)
-        for y in range(y0, y1 + 1):
-            self.put(x0, y, c)
-            self.put(x1, y, c)
+        for x, y in self.band(x0, y0, x1, y1)[1]:
+            self.dot(x, y, c)
 
     def box(self, x0, y0, x1, y1, fill, outline=INK):
         self.rect(x0, y0, x1, y1, fill)
@@ -83,26 +126,39 @@ class Canvas:
 
     def dashed_frame(self, x0, y0, x1, y1, c_on, c_off, dash=2):
         """Rectangle outline whose colour alternates every `dash` pixels
-        while walking clockwise round the perimeter."""
-        pts = [(x, y0) for x in range(x0, x1)]
-        pts += [(x1, y) for y in range(y0, y1)]
-        pts += [(x, y1) for x in range(x1, x0, -1)]
-        pts += [(x0, y) for y in range(y1, y0, -1)]
-        for i, (x, y) in enumerate(pts):
-            self.put(x, y, c_on if (i // dash) % 2 == 0 else c_off)
+        while walking clockwise round the perimeter.  A thicker outline's
+        inner pixels take the dash of the nearest outer pixel."""
+        (bx0, by0, bx1, by1), band = self.band(x0, y0, x1, y1)
+        walk = [(x, by0) for x in range(bx0, bx1)]
+        walk += [(bx1, y) for y in range(by0, by1)]
+        walk += [(x, by1) for x in range(bx1, bx0, -1)]
+        walk += [(bx0, y) for y in range(by1, by0, -1)]
+        order = {p: i for i, p in enumerate(walk)}
+        dash = self.thickness(dash)
+        for x, y in band:
+            # Nearest side, in the walk's order where two are as near.
+            sides = [(y - by0, (x, by0)), (bx1 - x, (bx1, y)),
+                     (by1 - y, (x, by1)), (x - bx0, (bx0, y))]
+            i = order[min(sides, key=lambda s: s[0])[1]]
+            self.dot(x, y, c_on if (i // dash) % 2 == 0 else c_off)
 
     def line(self, x0, y0, x1, y1, c, width=1):
-        """Bresenham line; width > 1 stamps a small square at each step."""
+        """Bresenham line between the centres of two design pixels; each
+        step stamps a square as wide as the line."""
+        t = self.thickness(width)
+
+        def corner(v):
+            return math.floor((v + 0.5) * self.k - t / 2 + 0.5)
+
+        x0, y0, x1, y1 = corner(x0), corner(y0), corner(x1), corner(y1)
         dx, dy = abs(x1 - x0), -abs(y1 - y0)
         sx = 1 if x0 < x1 else -1
         sy = 1 if y0 < y1 else -1
         err = dx + dy
-        lo = -((width - 1) // 2)
-        hi = width // 2
         while True:
-            for oy in range(lo, hi + 1):
-                for ox in range(lo, hi + 1):
-                    self.put(x0 + ox, y0 + oy, c)
+            for oy in range(t):
+                for ox in range(t):
+                    self.dot(x0 + ox, y0 + oy, c)
             if x0 == x1 and y0 == y1:
                 break
             e2 = 2 * err
@@ -114,23 +170,28 @@ class Canvas:
                 y0 += sy
 
     def shape(self, inside, x0, y0, x1, y1, fill, outline=INK):
-        """Fill every pixel in the bounding box whose centre satisfies
-        inside(x, y); pixels of the shape that touch the outside (4-way)
-        get the outline colour.  fill may be a colour or a function of y."""
+        """Fill every device pixel in the design box whose centre satisfies
+        inside(x, y) (design coordinates); pixels of the shape that lie
+        within the outline width of the outside (4-way) get the outline
+        colour.  fill may be a colour or a function of the design y."""
+        t = self.weight
+        dx0, dy0 = self.edge(x0), self.edge(y0)
+        dx1, dy1 = self.edge(x1 + 1) - 1, self.edge(y1 + 1) - 1
         mask = {}
-        for y in range(y0 - 1, y1 + 2):
-            for x in range(x0 - 1, x1 + 2):
-                mask[x, y] = inside(x + 0.5, y + 0.5)
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
+        for y in range(dy0 - t, dy1 + t + 1):
+            for x in range(dx0 - t, dx1 + t + 1):
+                mask[x, y] = inside((x + 0.5) / self.k, (y + 0.5) / self.k)
+        for y in range(dy0, dy1 + 1):
+            for x in range(dx0, dx1 + 1):
                 if not mask[x, y]:
                     continue
-                edge = not (mask[x - 1, y] and mask[x + 1, y]
-                            and mask[x, y - 1] and mask[x, y + 1])
+                edge = not all(mask[x + d, y] and mask[x - d, y]
+                               and mask[x, y + d] and mask[x, y - d]
+                               for d in range(1, t + 1))
                 if edge and outline is not None:
-                    self.put(x, y, outline)
+                    self.dot(x, y, outline)
                 elif fill is not None:
-                    self.put(x, y, fill(y) if callable(fill) else fill)
+                    self.dot(x, y, fill(self.design(y)) if callable(fill) else fill)
 
     def ellipse(self, x0, y0, x1, y1, fill, outline=INK):
         """Ellipse inscribed in the inclusive box (x0,y0)-(x1,y1)."""
@@ -176,11 +237,12 @@ class Canvas:
                    int(max(xs)), int(max(ys)), fill, outline)
 
     def blit(self, other, ox, oy):
+        """Copy another canvas's opaque device pixels to device (ox, oy)."""
         for y in range(other.h):
             for x in range(other.w):
                 c = other.px[y][x]
                 if c is not None:
-                    self.put(ox + x, oy + y, c)
+                    self.dot(ox + x, oy + y, c)
 
 
 def gradient(top, bottom, y0, y1):
@@ -299,7 +361,7 @@ def draw_icon(n):
 
 
 # --------------------------------------------------------------------------
-# Tool bar buttons (32 x 32 each)
+# Tool bar buttons (32 x 32 design grid, drawn at any scale)
 # --------------------------------------------------------------------------
 
 def small_window(cv, x0, y0, x1, y1, client=WHITE):
@@ -317,13 +379,12 @@ def corner_marks(cv, x0, y0, x1, y1, c, length=5, width=2):
     """L-shaped marks on the four corners of a box."""
     for cx, dx in ((x0, 1), (x1, -1)):
         for cy, dy in ((y0, 1), (y1, -1)):
-            for w in range(width):
-                cv.line(cx + dx * w, cy, cx + dx * w, cy + dy * (length - 1), c)
-                cv.line(cx, cy + dy * w, cx + dx * (length - 1), cy + dy * w, c)
+            cv.rect(cx, cy, cx + dx * (width - 1), cy + dy * (length - 1), c)
+            cv.rect(cx, cy, cx + dx * (length - 1), cy + dy * (width - 1), c)
 
 
-def btn_full_screen():
-    cv = Canvas(32, 32)
+def btn_full_screen(scale):
+    cv = Canvas(32, 32, scale)
     cv.box(13, 23, 18, 26, DARK_GREY)
     cv.box(8, 26, 23, 28, GREY)
     cv.round_box(3, 4, 28, 23, 2, DARK_GREY)
@@ -334,8 +395,8 @@ def btn_full_screen():
     return cv
 
 
-def btn_window():
-    cv = Canvas(32, 32)
+def btn_window(scale):
+    cv = Canvas(32, 32, scale)
     small_window(cv, 3, 5, 28, 26)
     cv.rect(5, 13, 15, 13, SILVER)
     cv.rect(5, 16, 20, 16, SILVER)
@@ -343,16 +404,16 @@ def btn_window():
     return cv
 
 
-def btn_client_area():
-    cv = Canvas(32, 32)
+def btn_client_area(scale):
+    cv = Canvas(32, 32, scale)
     small_window(cv, 3, 5, 28, 26, (226, 232, 242))
     cv.rect(6, 14, 25, 23, LIGHT_YELLOW)
     cv.dashed_frame(5, 13, 26, 24, RED, WHITE, 2)
     return cv
 
 
-def btn_auto():
-    cv = Canvas(32, 32)
+def btn_auto(scale):
+    cv = Canvas(32, 32, scale)
     small_window(cv, 1, 3, 24, 22)
     cv.ellipse(13, 12, 30, 29, WHITE, INK)
     cv.ellipse(14, 13, 29, 28, None, BLUE)
@@ -365,8 +426,8 @@ def btn_auto():
     return cv
 
 
-def btn_camera():
-    cv = Canvas(32, 32)
+def btn_camera(scale):
+    cv = Canvas(32, 32, scale)
     cv.box(10, 6, 19, 10, DARK_GREY)
     cv.round_box(2, 9, 29, 26, 2, GREY)
     cv.rect(3, 11, 28, 12, SILVER)
@@ -378,8 +439,8 @@ def btn_camera():
     return cv
 
 
-def btn_clipboard():
-    cv = Canvas(32, 32)
+def btn_clipboard(scale):
+    cv = Canvas(32, 32, scale)
     cv.round_box(5, 4, 26, 29, 2, BROWN, DARK_BROWN)
     cv.box(8, 8, 23, 27, PAPER)
     cv.round_box(11, 2, 20, 8, 2, SILVER, DARK_GREY)
@@ -389,8 +450,8 @@ def btn_clipboard():
     return cv
 
 
-def btn_custom():
-    cv = Canvas(32, 32)
+def btn_custom(scale):
+    cv = Canvas(32, 32, scale)
     cv.rect(4, 5, 23, 22, (224, 236, 252))
     cv.dashed_frame(3, 4, 24, 23, INK, WHITE, 2)
     # Crosshair at the lower right corner, as if dragging the selection.
@@ -405,8 +466,8 @@ def btn_custom():
     return cv
 
 
-def btn_clear():
-    cv = Canvas(32, 32)
+def btn_clear(scale):
+    cv = Canvas(32, 32, scale)
     cv.box(2, 5, 26, 25, None)
     cv.shape(lambda x, y: True, 3, 6, 25, 24,
              gradient((110, 176, 240), (190, 224, 252), 6, 18), None)
@@ -427,8 +488,8 @@ def btn_clear():
     return cv
 
 
-def btn_mail():
-    cv = Canvas(32, 32)
+def btn_mail(scale):
+    cv = Canvas(32, 32, scale)
     cv.box(2, 7, 29, 25, (252, 246, 226))
     cv.polygon([(3, 8), (29, 8), (16, 19)], (236, 222, 184), None)
     cv.line(3, 8, 16, 19, DARK_BROWN)
@@ -439,8 +500,8 @@ def btn_mail():
     return cv
 
 
-def btn_save():
-    cv = Canvas(32, 32)
+def btn_save(scale):
+    cv = Canvas(32, 32, scale)
     cv.polygon([(3, 3), (26, 3), (29, 6), (29, 29), (3, 29)], BLUE, DARK_BLUE)
     # Sliding metal shutter with its window.
     cv.box(9, 3, 23, 12, SILVER, DARK_GREY)
@@ -468,14 +529,16 @@ BUTTONS = [
 ]
 
 
-def draw_toolbar():
-    strip = Canvas(32 * len(BUTTONS), 32)
+def draw_toolbar(scale):
+    """The strip of all buttons drawn at `scale` times the 32 x 32 design."""
+    size = Canvas(32, 32, scale).w
+    strip = Canvas(size * len(BUTTONS), size)
     for i, make in enumerate(BUTTONS):
-        glyph = make()
+        glyph = make(scale)
         for row in glyph.px:
             if MASK in row:
                 raise ValueError("%s uses the mask colour" % make.__name__)
-        strip.blit(glyph, 32 * i, 0)
+        strip.blit(glyph, size * i, 0)
     for row in strip.px:
         for x, c in enumerate(row):
             if c is None:
@@ -483,11 +546,17 @@ def draw_toolbar():
     return strip
 
 
+# Tool bar strips: file name and scale.  The program picks one by the
+# display's dpi (96 dpi shows the 1x strip).
+STRIPS = [("toolbar.bmp", 1), ("toolbar48.bmp", 1.5), ("toolbar64.bmp", 2)]
+
+
 def main():
     with open(os.path.join(HERE, "kavlor.ico"), "wb") as f:
         f.write(ico_bytes([draw_icon(32), draw_icon(48)]))
-    with open(os.path.join(HERE, "toolbar.bmp"), "wb") as f:
-        f.write(bmp_bytes(draw_toolbar()))
+    for name, scale in STRIPS:
+        with open(os.path.join(HERE, name), "wb") as f:
+            f.write(bmp_bytes(draw_toolbar(scale)))
 
 
 if __name__ == "__main__":

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: host unit tests, then the Windows integration tests of the i686 and
 # x86_64 builds, each in a private Wine session on a true-colour display and on a small
-# 256-colour display, beside a private CUPS scheduler, after a format check of the sources.
+# 256-colour display, beside a private CUPS scheduler, after a format check of the sources;
+# and the main window's and capture tests once more on a 144-dpi display.
 # Ends with CTest's summary of each run and one line totalling them.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -55,6 +56,8 @@ for preset in "${presets[@]}"; do
     run scripts/cups-session.sh -- scripts/wine-session.sh --screen 1280x1024x24 -- ctest --preset "$preset" -L main
     run scripts/cups-session.sh -- scripts/wine-session.sh --screen 800x600x8 -- ctest --preset "$preset" -L display8
 done
+# At 144 dpi (text and windows 1.5x) with the first build that runs here; nothing prints in these.
+run scripts/wine-session.sh --dpi 144 --screen 1280x1024x24 -- ctest --preset "${presets[0]}" -L dpi144
 
 # "N% tests passed, F tests failed out of T" from every run, added up.
 read -r total failedTests < <(awk '/tests failed out of/ {t += $NF; f += $4} END {print t+0, f+0}' "$log")

@@ -2,15 +2,18 @@
 # Runs a command inside a private Wine session: its own Xvfb display (chosen free by Xvfb)
 # and a fresh WINEPREFIX that nothing else uses. Only what this script started is stopped.
 #
-#   scripts/wine-session.sh [--screen WxHxD] [--keep] -- command...
+#   scripts/wine-session.sh [--screen WxHxD] [--dpi N] -- command...
 #
 # The session's display and prefix are exported as DISPLAY and WINEPREFIX to the command.
+# --dpi sets the display's logical dpi (what a user sets as the text size; 96 when not given).
 set -euo pipefail
 
 screen=1280x1024x24
+dpi=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --screen) screen=$2; shift 2 ;;
+        --dpi) dpi=$2; shift 2 ;;
         --) shift; break ;;
         *) break ;;
     esac
@@ -62,6 +65,13 @@ export WINEDEBUG=-all
 # No menu entries of the host desktop for the shortcuts that installers make.
 export WINEDLLOVERRIDES="winedbg.exe=d;winemenubuilder.exe=d"
 "$(dirname "$0")/wine-prefix.sh"
+
+# Wine 8 takes the dpi from LogPixels under HKCU\Control Panel\Desktop (where winecfg puts it),
+# else from HKLM\...\Hardware Profiles\Current\Software\Fonts; HKCU\Software\Wine\Fonts is not
+# read for it. Each process reads it when it starts, so it holds for everything run below.
+if [ -n "$dpi" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+fi
 
 # One wineserver for the whole run: each Wine process then starts in a tenth of a second.
 # The first Wine process also starts Wine's background services, which stay up and would

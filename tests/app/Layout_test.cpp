@@ -38,5 +38,24 @@ TEST(ResizeRule, PictureBoxRunsUnderTheToolbarForTheWholeClientHeight)
     EXPECT_EQ(p.height, 418);
 }
 
+TEST(ToolBarPictures, SizeIsTheDisplaysScaleRoundedUpToADrawnSize)
+{
+    const int rows[][2] = {{72, 32}, {96, 32}, {97, 48}, {120, 48}, {144, 48}, {145, 64}, {192, 64}, {288, 64}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(ToolPictureSize(row[0]), row[1]) << row[0];
+    }
+}
+
+TEST(ToolBarPictures, ButtonsOf825By780TwipsGrowByWhatThePictureExceedsTheDisplaysScale)
+{
+    // dpi, width, height: twips scaled, plus 48 - 40 at 120 and 48 - 32 at 97.
+    const int rows[][3] = {{96, 55, 52}, {97, 72, 69}, {120, 77, 73}, {144, 82, 78}, {192, 110, 104}};
+    for (const auto& row : rows) {
+        ToolButtonSize size = SizeToolButton(row[0], 825, 780);
+        EXPECT_EQ(size.width, row[1]) << row[0];
+        EXPECT_EQ(size.height, row[2]) << row[0];
+    }
+}
+
 }  // namespace
 }  // namespace kavlor

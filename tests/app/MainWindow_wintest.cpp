@@ -9,6 +9,8 @@
 
 #include "app/Texts.h"
 #include "app/resource.h"
+#include "base/Handles.h"
+#include "base/Units.h"
 #include "tests/win/TestSupport_win.h"
 
 namespace kavlor::test {
@@ -16,6 +18,105 @@ namespace {
 
 using MainWindowStartUp = MainWindowTest;
 using ResizeRule = MainWindowTest;
+
+int DisplayDpi()
+{
+    WindowDC screen(nullptr);
+    return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+// A design length in twips as pixels of this display: twips * dpi / 1440 (twips / 15 at 96 dpi).
+int Px(double twips)
+{
+    return PixelsFromTwips(twips, DisplayDpi());
+}
+
+// The tool bar for each display dpi: the strip of pictures, their side and the button size
+// (825 x 780 twips, plus what a picture drawn larger than the display's scale needs).
+struct PictureSet {
+    int dpi;
+    int strip;
+    int size;
+    SIZE button;
+};
+constexpr PictureSet kPictureSets[] = {{96, IDB_TOOLBAR, 32, {55, 52}},
+                                       {120, IDB_TOOLBAR48, 48, {77, 73}},
+                                       {144, IDB_TOOLBAR48, 48, {82, 78}},
+                                       {192, IDB_TOOLBAR64, 64, {110, 104}}};
+
+const PictureSet* PictureSetFor(int dpi)
+{
+    for (const PictureSet& row : kPictureSets) {
+        if (row.dpi == dpi) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+constexpr int kToolBarImages[] = {1, 2, 3, 4, 7, 8, 10, 9};  // the buttons' pictures, in order
+constexpr uint32_t kMaskPixel = 0xC0C0C0;                    // shows the button face instead
+
+// Whether picture `image` (1-based) of the strip shows somewhere in `shown`; mask pixels match anything.
+bool ShowsPicture(const Pixels& shown, const Pixels& strip, int size, int image)
+{
+    auto matchesAt = [&](int left, int top) {
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                uint32_t want = strip.at((image - 1) * size + x, y);
+                if (want != kMaskPixel && shown.at(left + x, top + y) != want) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    for (int top = 0; top + size <= shown.height; ++top) {
+        for (int left = 0; left + size <= shown.width; ++left) {
+            if (matchesAt(left, top)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+Pixels StripPixels(int strip)
+{
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(strip), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return ReadBitmap(bitmap.get());
+}
+
+// Sets the display dpi that Wine gives the processes started from now on; puts back the old
+// setting at the end.
+class DpiSetting {
+public:
+    explicit DpiSetting(DWORD dpi)
+    {
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
+                        nullptr);
+        DWORD size = sizeof(m_old);
+        m_hadOld = RegQueryValueExW(m_key, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&m_old), &size) ==
+                   ERROR_SUCCESS;
+        RegSetValueExW(m_key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    }
+    ~DpiSetting()
+    {
+        if (m_hadOld) {
+            RegSetValueExW(m_key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&m_old), sizeof(m_old));
+        } else {
+            RegDeleteValueW(m_key, L"LogPixels");
+        }
+        RegCloseKey(m_key);
+    }
+    DpiSetting(const DpiSetting&) = delete;
+    DpiSetting& operator=(const DpiSetting&) = delete;
+
+private:
+    HKEY m_key = nullptr;
+    DWORD m_old = 0;
+    bool m_hadOld = false;
+};
 
 TEST_F(MainWindowStartUp, CaptionSizeAndPosition)
 {
@@ -25,8 +126,8 @@ TEST_F(MainWindowStartUp, CaptionSizeAndPosition)
 
     RECT client{};
     GetClientRect(window().Hwnd(), &client);
-    EXPECT_EQ(client.right, 564);
-    EXPECT_EQ(client.bottom, 418);
+    EXPECT_EQ(client.right, Px(8460));
+    EXPECT_EQ(client.bottom, Px(6270));
 
     RECT outer{};
     GetWindowRect(window().Hwnd(), &outer);
@@ -169,10 +270,48 @@ TEST_F(MainWindowStartUp, ToolBarButtonsCaptionsKeysImagesAndToolTips)
         SendMessageW(tips, TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(tool.lpszText, expected[i].tip) << i;
     }
-    // 825 x 780 twips at 15 twips per pixel, caption under a 32x32 image.
+    // 825 x 780 twips (55 x 52 pixels at 96 dpi), caption under the pictures drawn for this display.
+    const PictureSet* set = PictureSetFor(DisplayDpi());
+    ASSERT_TRUE(set) << "no row for " << DisplayDpi() << " dpi";
     LRESULT size = SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0);
-    EXPECT_EQ(LOWORD(size), 55);
-    EXPECT_EQ(HIWORD(size), 52);
+    EXPECT_EQ(LOWORD(size), set->button.cx);
+    EXPECT_EQ(HIWORD(size), set->button.cy);
+}
+
+// In this process at the test run's dpi, then in the real program started at each dpi in turn
+// (a process reads the dpi when it starts): every button shows its picture from the strip
+// drawn for that dpi, and the buttons have that dpi's size.
+TEST_F(MainWindowStartUp, ToolBarShowsThePicturesDrawnForTheDisplaysDpi)
+{
+    auto expectPictures = [](HWND toolbar, int dpi) {
+        const PictureSet* set = PictureSetFor(dpi);
+        ASSERT_TRUE(set) << "no row for " << dpi << " dpi";
+        LRESULT size = SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0);
+        ASSERT_EQ(LOWORD(size), set->button.cx) << dpi;
+        ASSERT_EQ(HIWORD(size), set->button.cy) << dpi;
+        RECT bar{};
+        GetWindowRect(toolbar, &bar);
+        Pixels strip = StripPixels(set->strip);
+        EXPECT_TRUE(PumpUntil([&] {
+            for (int i = 0; i < static_cast<int>(std::size(kToolBarImages)); ++i) {
+                int left = bar.left + i * LOWORD(size);
+                Pixels shown = ReadScreen(RECT{left, bar.top, left + LOWORD(size), bar.bottom});
+                if (!ShowsPicture(shown, strip, set->size, kToolBarImages[i])) {
+                    return false;
+                }
+            }
+            return true;
+        })) << dpi
+            << " dpi";
+    };
+    expectPictures(window().Toolbar1().Hwnd(), DisplayDpi());
+    ShowWindow(window().Hwnd(), SW_HIDE);
+    for (const PictureSet& row : kPictureSets) {
+        DpiSetting dpi(row.dpi);
+        KavlorProcess kavlor;
+        ASSERT_TRUE(kavlor.MainHwnd()) << row.dpi;
+        expectPictures(FindWindowExW(kavlor.MainHwnd(), nullptr, TOOLBARCLASSNAMEW, nullptr), row.dpi);
+    }
 }
 
 TEST_F(MainWindowStartUp, StatusBarShowsNoticeDateAndTimeByItself)
@@ -191,17 +330,17 @@ TEST_F(MainWindowStartUp, StatusBarShowsNoticeDateAndTimeByItself)
         return bar.PanelText(2) == now;
     }));
 
-    // Date and time panels are 1440 twips wide; the notice takes the rest.
+    // Date and time panels are 1440 twips wide; the notice takes the rest. The bar is 375 twips.
     int edges[3]{};
     SendMessageW(bar.Hwnd(), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
     RECT client{};
     GetClientRect(bar.Hwnd(), &client);
-    EXPECT_EQ(edges[0], client.right - 192);
-    EXPECT_EQ(edges[1] - edges[0], 96);
+    EXPECT_EQ(edges[0], client.right - 2 * Px(1440));
+    EXPECT_EQ(edges[1] - edges[0], Px(1440));
     EXPECT_EQ(edges[2], -1);
     RECT barRect{};
     GetWindowRect(bar.Hwnd(), &barRect);
-    EXPECT_EQ(barRect.bottom - barRect.top, 25);
+    EXPECT_EQ(barRect.bottom - barRect.top, Px(375));
 }
 
 RECT ChildRect(HWND parent, HWND child)
@@ -228,10 +367,11 @@ TEST_F(ResizeRule, SnapsWidthThenHeightToTheMinimum)
         int expectedWidth;
         int expectedHeight;
     };
-    // 1680 twips is 112 pixels; exactly 112 passes, and both too small snap in turn.
+    // 1680 twips (112 pixels at 96 dpi); exactly the minimum passes, and both too small snap in turn.
+    const int min = Px(1680);
     const Row rows[] = {
-        {60, 400, 112, 400},  {400, 60, 400, 112},  {50, 40, 112, 112},
-        {112, 112, 112, 112}, {111, 300, 112, 300}, {600, 500, 600, 500},
+        {60, 400, min, 400},  {400, 60, 400, min},      {50, 40, min, min},
+        {min, min, min, min}, {min - 1, 300, min, 300}, {600, 500, 600, 500},
     };
     for (const Row& row : rows) {
         SetWindowPos(hwnd, nullptr, 0, 0, row.width, row.height, SWP_NOMOVE | SWP_NOZORDER);

@@ -113,56 +113,6 @@ PrintDialogAnswerer::~PrintDialogAnswerer()
     m_thread.join();
 }
 
-KavlorProcess::KavlorProcess()
-{
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    std::wstring line = L"\"" + KavlorExePath() + L"\"";
-    if (CreateProcessW(KavlorExePath().c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &m_process)) {
-        m_main = WaitForWindow(L"KavlorMainWindow");
-    }
-}
-
-KavlorProcess::~KavlorProcess()
-{
-    Close();
-    if (m_process.hProcess) {
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-    }
-}
-
-HWND KavlorProcess::WaitForWindow(const wchar_t* className, const wchar_t* title) const
-{
-    HWND found = nullptr;
-    PumpUntil([&] {
-        while ((found = FindWindowExW(nullptr, found, className, title))) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(found, &pid);
-            if (pid == m_process.dwProcessId && IsWindowVisible(found)) {
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
-void KavlorProcess::Command(int id) const
-{
-    PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-bool KavlorProcess::Close()
-{
-    if (!m_process.hProcess) {
-        return false;
-    }
-    PostMessageW(m_main, WM_CLOSE, 0, 0);
-    return PumpUntil([&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; });
-}
-
 // Wine starts Linux programs given by their path, but its process handle does not follow
 // them to their end: the shell moves its complete output into place as its last step, and
 // this process waits for that file.

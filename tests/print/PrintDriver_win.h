@@ -34,25 +34,6 @@ private:
     std::thread m_thread;
 };
 
-// A running kavlor.exe, closed at the end of the test.
-class KavlorProcess {
-public:
-    KavlorProcess();
-    ~KavlorProcess();
-    KavlorProcess(const KavlorProcess&) = delete;
-    KavlorProcess& operator=(const KavlorProcess&) = delete;
-    // A top-level window of the program, waited for; nullptr when none shows up in time.
-    HWND WaitForWindow(const wchar_t* className, const wchar_t* title = nullptr) const;
-    // Sends a menu command to its main window without waiting for it.
-    void Command(int id) const;
-    // Closes the main window and waits for the program to end.
-    bool Close();
-
-private:
-    PROCESS_INFORMATION m_process{};
-    HWND m_main = nullptr;
-};
-
 // Runs a command of the machine's shell (outside Wine) and returns what it printed.
 std::string RunUnix(const std::string& command);
 
