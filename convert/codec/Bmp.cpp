@@ -305,11 +305,14 @@ CodecError ReadRle(std::span<const uint8_t> file, const Header& h, const Palette
     const bool rle4 = h.compression == kRle4;
     const int64_t width = raster.width;
     const int64_t height = raster.height;
-    for (int32_t y = 0; y < raster.height; ++y) {
-        uint8_t* row = raster.Row(y);
-        for (int32_t x = 0; x < raster.width; ++x) {
-            std::memcpy(row + 3 * x, palette.colors[0].data(), 3);
-        }
+    // One row of index 0 copied to the others: a few bytes of RLE may stand for a large blank
+    // picture, which a pixel-by-pixel fill would keep busy for seconds.
+    uint8_t* first = raster.Row(0);
+    for (int32_t x = 0; x < raster.width; ++x) {
+        std::memcpy(first + 3 * x, palette.colors[0].data(), 3);
+    }
+    for (int32_t y = 1; y < raster.height; ++y) {
+        std::memcpy(raster.Row(y), first, raster.stride);
     }
     auto put = [&](int64_t x, int64_t y, uint32_t index) {
         const int64_t rasterRow = h.topDown ? y : height - 1 - y;

@@ -1,12 +1,13 @@
-// libFuzzer target over both conversions: every input goes through BMP to JPEG and through
-// JPEG to BMP, and a JPEG that BMP to JPEG produced is read back. Sanitizers catch the faults;
-// a conversion may only succeed or report an error.
+// libFuzzer target over both conversions and the converter's preview: every input goes through
+// BMP to JPEG, through JPEG to BMP and into a preview, and a JPEG that BMP to JPEG produced is
+// read back. Sanitizers catch the faults; a conversion may only succeed or report an error.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <vector>
 
+#include "convert/Preview.h"
 #include "convert/codec/Codec.h"
 
 namespace {
@@ -33,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     };
     const kavlor::CodecError toBmp = kavlor::ConvertJpegToBmp(input, count);
-    if (!Known(toJpeg) || !Known(toBmp) || (toJpeg == kavlor::CodecError::None) == jpeg.empty()) {
+    kavlor::Raster preview;
+    const kavlor::CodecError previewed = kavlor::DecodePreview(input, 160, 120, preview);
+    if (!Known(toJpeg) || !Known(toBmp) || !Known(previewed) || (toJpeg == kavlor::CodecError::None) == jpeg.empty()) {
         std::abort();
     }
     if (toJpeg == kavlor::CodecError::None && kavlor::ConvertJpegToBmp(jpeg, count) != kavlor::CodecError::None) {

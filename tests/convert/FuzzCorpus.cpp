@@ -1,11 +1,13 @@
 // Writes the fuzzer's corpus: into the first folder named on the command line, small BMP files
 // of every header, depth and compression the reader takes and JPEG files of every kind; into the
-// second, damaged copies of each (cut short, bytes changed), the same files on every run.
+// second, damaged copies of each (cut short, bytes changed); into the third, the hostile files
+// (tests/convert/HostileFiles.h). The same files on every run.
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/convert/HostileFiles.h"
 #include "tests/convert/TestPictures.h"
 
 using namespace kavlor;
@@ -46,12 +48,16 @@ std::vector<std::vector<uint8_t>> Damaged(const std::vector<uint8_t>& bytes, uin
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s FOLDER DAMAGED-FOLDER\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s FOLDER DAMAGED-FOLDER HOSTILE-FOLDER\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
     const std::string damagedFolder = argv[2];
+    // Files that go on with zeros are written without them: the fuzzer reads whole files.
+    for (const HostileFile& file : HostileFiles()) {
+        Write(std::string(argv[3]) + "/" + file.label + (file.jpeg ? ".jpg" : ".bmp"), file.bytes);
+    }
     auto writeWithDamaged = [&](const std::string& name, const std::vector<uint8_t>& bytes, uint32_t variant) {
         Write(folder + "/" + name, bytes);
         int copy = 0;

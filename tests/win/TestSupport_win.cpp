@@ -389,8 +389,8 @@ MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()>
                 GetWindowThreadProcessId(box, &pid);
             }
             if (box && pid == GetCurrentProcessId() && IsWindowVisible(box)) {
-                wchar_t text[512] = L"";
-                GetDlgItemTextW(box, 0xFFFF, text, 512);
+                std::wstring text(8192, L'\0');
+                text.resize(static_cast<size_t>(GetDlgItemTextW(box, 0xFFFF, text.data(), 8192)));
                 m_text = text;
                 m_answeredAtMs = WallClockMs();
                 // Marked before the box can close, so that the code waiting on it sees it.
