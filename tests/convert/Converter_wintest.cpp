@@ -276,6 +276,44 @@ TEST_F(ConverterTest, LibraryComesOnlyFromTheProgramFolder)
     EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
 }
 
+// A damaged library in the program's folder: the run says so, converts nothing and leaves the
+// window usable; with the library mended, the same list converts.
+TEST_F(ConverterTest, DamagedLibraryIsReportedAndTheWindowStaysUsable)
+{
+    const std::wstring library = LibraryBesideProgram();
+    const std::vector<uint8_t> good = ReadBytes(library);
+    wchar_t system[MAX_PATH] = L"";
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::vector<uint8_t> otherLibrary = ReadBytes(std::wstring(system) + L"\\version.dll");
+    const std::wstring missing = L"无法载入转换程序库 conversion.dll:它不在本程序的文件夹中,或者已经损坏。";
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::wstring message;
+    };
+    const Case cases[] = {
+        {"empty file", {}, missing},
+        {"text", {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'}, missing},
+        {"first half", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), missing},
+        {"header only", std::vector<uint8_t>(good.begin(), good.begin() + 1024), missing},
+        {"another library", otherLibrary, L"转换程序库 conversion.dll 中缺少函数 BmpToJpg"},
+    };
+    TempDir pictures;
+    WriteSolidPicture(pictures.file(L"a.bmp"), kRed);
+    Choose(pictures.path(), L"a.bmp");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(library, c.bytes);
+        EXPECT_EQ(Run(), c.message);
+        EXPECT_EQ(GetFileAttributesW(pictures.file(L"A.JPG").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
+    }
+    WriteBytes(library, good);
+    EXPECT_EQ(Run(), L"");
+    EXPECT_EQ(Entries(W::List2), std::vector<std::wstring>{L"A.JPG"});
+    EXPECT_NE(GetFileAttributesW(pictures.file(L"A.JPG").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // A long run shows its progress and never looks hung; input given meanwhile does not start
 // another run.
 TEST_F(ConverterTest, LongRunShowsItsProgress)

@@ -24,6 +24,11 @@ std::wstring RecorderExePath()
     return TestProgramDir() + L"\\" KAVLOR_RECORDER_EXE_W;
 }
 
+std::wstring FaultWorkerExePath()
+{
+    return TestProgramDir() + L"\\" KAVLOR_FAULTWORKER_EXE_W;
+}
+
 ClipboardHolder::ClipboardHolder()
 {
     const std::wstring tag =

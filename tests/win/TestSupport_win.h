@@ -22,6 +22,8 @@ std::wstring TestProgramDir();
 // Full paths of the built kavlor.exe and of the stand-in recorder program.
 std::wstring KavlorExePath();
 std::wstring RecorderExePath();
+// The stand-in that repeats the program's writes until killed (tests/win/helpers).
+std::wstring FaultWorkerExePath();
 // A fresh empty folder for one test's files, removed with everything in it at destruction.
 class TempDir {
 public:
