@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ImageFile.h"
+#include "base/ReplacingFile_win.h"
 #include "convert/codec/Bmp.h"
 
 namespace kavlor {
@@ -203,60 +204,6 @@ std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
     return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
 }
 
-// A new file beside the target; deleted again unless it was moved into place.
-class SiblingTempFile {
-public:
-    explicit SiblingTempFile(const std::wstring& target)
-    {
-        size_t separator = target.find_last_of(L"\\/");
-        std::wstring folder = separator == std::wstring::npos ? std::wstring() : target.substr(0, separator + 1);
-        for (int attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
-            m_path = folder + L"~kavlor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(GetTickCount() + attempt) + L".tmp";
-            m_file.reset(
-                CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
-                break;
-            }
-        }
-        if (m_file.get() == INVALID_HANDLE_VALUE) {
-            m_path.clear();
-        }
-    }
-    SiblingTempFile(const SiblingTempFile&) = delete;
-    SiblingTempFile& operator=(const SiblingTempFile&) = delete;
-    ~SiblingTempFile()
-    {
-        m_file.reset();
-        if (!m_path.empty()) {
-            DeleteFileW(m_path.c_str());
-        }
-    }
-
-    bool Created() const { return !m_path.empty(); }
-    bool Write(const void* data, size_t bytes)
-    {
-        DWORD written = 0;
-        return WriteFile(m_file.get(), data, static_cast<DWORD>(bytes), &written, nullptr) && written == bytes;
-    }
-    // Puts the complete file in place of the target, replacing any file of that name.
-    bool MoveOver(const std::wstring& target)
-    {
-        bool flushed = FlushFileBuffers(m_file.get()) != FALSE;
-        m_file.reset();
-        if (!flushed ||
-            !MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return false;
-        }
-        m_path.clear();
-        return true;
-    }
-
-private:
-    std::wstring m_path;
-    UniqueFile m_file{INVALID_HANDLE_VALUE};
-};
-
 std::wstring FullPath(const std::wstring& path)
 {
     DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -334,7 +281,8 @@ ImageSaveError SavePictureFile(const Picture& picture, const std::wstring& path)
         resetHeader();  // the query may have rewritten the header; the colour table stays
     }
 
-    SiblingTempFile temp(FullPath(path));
+    const std::wstring target = FullPath(path);
+    ReplacingFile temp(target.substr(0, target.find_last_of(L"\\/") + 1), L"~kavlor-");
     if (!temp.Created()) {
         return ImageSaveError::CannotCreate;
     }
@@ -362,7 +310,7 @@ ImageSaveError SavePictureFile(const Picture& picture, const std::wstring& path)
             return ImageSaveError::WriteFailed;
         }
     }
-    return temp.MoveOver(FullPath(path)) ? ImageSaveError::None : ImageSaveError::CannotReplace;
+    return temp.Commit(target, true) ? ImageSaveError::None : ImageSaveError::CannotReplace;
 }
 
 }  // namespace kavlor

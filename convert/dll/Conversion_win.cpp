@@ -13,6 +13,7 @@
 
 #include "app/ImageFile.h"
 #include "base/Handles.h"
+#include "base/ReplacingFile_win.h"
 #include "convert/ConversionNames.h"
 #include "convert/codec/Codec.h"
 #include "convert/dll/Conversion.h"
@@ -82,64 +83,6 @@ ConversionResult ReadSource(const std::wstring& name, Source& source)
     return kConversionOk;
 }
 
-// A new file in the current directory; deleted again unless it was moved into place.
-class TempFile {
-public:
-    TempFile()
-    {
-        for (DWORD attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
-            m_name = L"~conv-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(GetTickCount() + attempt) + L".tmp";
-            m_file.reset(
-                CreateFileW(m_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
-                break;
-            }
-        }
-        if (m_file.get() == INVALID_HANDLE_VALUE) {
-            m_name.clear();
-        }
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile()
-    {
-        m_file.reset();
-        if (!m_name.empty()) {
-            DeleteFileW(m_name.c_str());
-        }
-    }
-
-    bool Created() const { return !m_name.empty(); }
-    bool Write(const uint8_t* data, size_t bytes)
-    {
-        while (bytes > 0) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes, kReadChunkBytes));
-            DWORD written = 0;
-            if (!WriteFile(m_file.get(), data, chunk, &written, nullptr) || written != chunk) {
-                return false;
-            }
-            data += chunk;
-            bytes -= chunk;
-        }
-        return true;
-    }
-    // Puts the complete file in place of the target, replacing any file of that name.
-    bool MoveOver(const std::wstring& target)
-    {
-        m_file.reset();
-        if (!MoveFileExW(m_name.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            return false;
-        }
-        m_name.clear();
-        return true;
-    }
-
-private:
-    std::wstring m_name;
-    UniqueFile m_file{INVALID_HANDLE_VALUE};
-};
-
 ConversionResult ResultOf(CodecError error)
 {
     switch (error) {
@@ -163,7 +106,7 @@ int Convert(const char* name, Converter convert) noexcept
         if (ConversionResult result = ReadSource(*source, bytes); result != kConversionOk) {
             return result;
         }
-        TempFile temp;
+        ReplacingFile temp(L"", L"~conv-");
         if (!temp.Created()) {
             return kConversionCannotWrite;
         }
@@ -172,7 +115,7 @@ int Convert(const char* name, Converter convert) noexcept
             return ResultOf(error);
         }
         bytes = Source();  // the source is not needed while the file is moved
-        return temp.MoveOver(produced) ? kConversionOk : kConversionCannotWrite;
+        return temp.Commit(produced, false) ? kConversionOk : kConversionCannotWrite;
     } catch (const std::bad_alloc&) {
         return kConversionTooLarge;
     } catch (...) {

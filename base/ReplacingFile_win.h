@@ -1,0 +1,35 @@
+// A file written beside its target and put in its place only when complete. Until then the
+// system deletes it when its handle closes, so nothing is left behind even when the process
+// is killed in the middle of writing.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "base/Handles.h"
+
+namespace kavlor {
+
+class ReplacingFile {
+public:
+    // A new empty file in `folder` (ending in a separator; empty for the current directory),
+    // named from `prefix`, the process id and a counter.
+    ReplacingFile(const std::wstring& folder, const wchar_t* prefix);
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ~ReplacingFile();
+
+    bool Created() const { return !m_path.empty(); }
+    bool Write(const void* data, size_t bytes);
+    // Puts the complete file in place of `target`, replacing any file of that name; with
+    // `flush`, its contents reach the disk first.
+    bool Commit(const std::wstring& target, bool flush);
+
+private:
+    std::wstring m_path;
+    UniqueFile m_file{INVALID_HANDLE_VALUE};
+    bool m_deletesOnClose = false;
+};
+
+}  // namespace kavlor
