@@ -1,5 +1,5 @@
 # The two commands a new user needs: `make run` and `make test`.
-.PHONY: run test dist deps build build-host build-win64 build-fuzz fuzz bench screenshots clean
+.PHONY: run test dist deps build build-host build-win64 build-fuzz fuzz bench soak screenshots clean
 
 deps:
 	@scripts/install-deps.sh
@@ -36,6 +36,11 @@ test: build build-win64 build-host build-fuzz
 	scripts/test.sh
 
 # Every figure of the benchmark in one table, also written to build/bench/bench.md.
+# The long soak (minutes): heavy use of the real program, nothing may leak.
+KAVLOR_SOAK_ROUNDS ?= 20
+soak: build build-win64
+	KAVLOR_SOAK_ROUNDS=$(KAVLOR_SOAK_ROUNDS) scripts/soak.sh
+
 bench: build build-win64
 	scripts/bench.sh
 

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The long soak: KAVLOR_SOAK_ROUNDS rounds (default 20, about 1,000 of each capture) of heavy
+# use of the real program in a private Wine session beside a private CUPS scheduler, with its
+# objects and memory counted after each kind of step. `make test` runs one round.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh"
+preset=mingw32
+if ! wine32_runs; then
+    echo "This machine cannot run 32-bit Linux programs: soaking the 64-bit build."
+    preset=mingw64
+fi
+export KAVLOR_SOAK_ROUNDS=${KAVLOR_SOAK_ROUNDS:-20}
+exec "$root/scripts/cups-session.sh" -- "$root/scripts/wine-session.sh" -- \
+    wine "$root/build/$preset/tests/kavlor_wintests.exe" --gtest_filter='Soak.*'
