@@ -7,10 +7,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/wine-env.sh
-build=build/mingw32
-if ! wine32_runs; then
-    echo "This machine cannot run 32-bit programs: conversion.dll of the 64-bit build is measured."
-    build=build/mingw64
-fi
+build=build/$(runnable_preset "measuring conversion.dll of")
 cmake --build --preset "${build#build/}" --target conversion_bench >/dev/null
 scripts/wine-session.sh -- python3 bench/conversion_bench.py "$build" "$@"

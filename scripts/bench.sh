@@ -7,10 +7,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
-preset=mingw32
-if ! wine32_runs; then
-    echo "This machine cannot run 32-bit Linux programs: measuring the 64-bit build."
-    preset=mingw64
+preset=$(runnable_preset measuring)
+if [ "$preset" = mingw64 ]; then
     cmake --preset mingw64 >/dev/null
     cmake --build --preset mingw64 --target kavlor_bench
 fi

@@ -3,13 +3,12 @@
 # on a private virtual display, where it saves a screenshot of the main window and stops.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-exe="$root/build/mingw32/app/kavlor.exe"
 . "$root/scripts/wine-env.sh"
-if ! wine32_runs; then
-    echo "This machine cannot run 32-bit Linux programs: starting the 64-bit build of Kavlor."
+preset=$(runnable_preset "starting Kavlor from")
+exe="$root/build/$preset/app/kavlor.exe"
+if [ "$preset" = mingw64 ]; then
     cmake --preset mingw64 >/dev/null
     cmake --build --preset mingw64 --target kavlor
-    exe="$root/build/mingw64/app/kavlor.exe"
     use_runnable_wine "$root/build/wine-bin"
 fi
 shot="$root/build/kavlor-screenshot.png"

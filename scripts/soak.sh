@@ -5,11 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
-preset=mingw32
-if ! wine32_runs; then
-    echo "This machine cannot run 32-bit Linux programs: soaking the 64-bit build."
-    preset=mingw64
-fi
+preset=$(runnable_preset soaking)
 export KAVLOR_SOAK_ROUNDS=${KAVLOR_SOAK_ROUNDS:-20}
 exec "$root/scripts/cups-session.sh" -- "$root/scripts/wine-session.sh" -- \
     wine "$root/build/$preset/tests/kavlor_wintests.exe" --gtest_filter='Soak.*'

@@ -8,6 +8,17 @@ wine32_runs() {
     [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# The build preset whose programs Wine runs here: mingw32, or mingw64 where 32-bit programs cannot
+# run, which is then said on standard error ("<what> the 64-bit build").
+runnable_preset() {
+    if wine32_runs; then
+        echo mingw32
+        return
+    fi
+    echo "This machine cannot run 32-bit Linux programs: $1 the 64-bit build." >&2
+    echo mingw64
+}
+
 # Makes `wine`, and the tools that start it, use the 64-bit loader when the 32-bit one cannot
 # run; `dir` receives the stand-in `wine` command, put first on PATH.
 use_runnable_wine() {
