@@ -48,6 +48,15 @@ std::optional<std::wstring> BareName(const char* name)
     return wide;
 }
 
+// The naming rule reads names in upper case, as the converter passes them. A name in lower case
+// is raised first: read as it is, "shot.bmp" would be named "shot.BMP", its own source.
+std::wstring Upper(std::wstring name)
+{
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.c_str(), static_cast<int>(name.size()), name.data(),
+                 static_cast<int>(name.size()));
+    return name;
+}
+
 // The whole file, in memory that is not cleared first (it is overwritten at once).
 struct Source {
     std::unique_ptr<uint8_t[]> bytes;
@@ -101,7 +110,7 @@ int Convert(const char* name, Converter convert) noexcept
         if (!source) {
             return kConversionSourceUnreadable;
         }
-        const std::wstring produced = ProducedName<wchar_t>(*source);
+        const std::wstring produced = ProducedName<wchar_t>(Upper(*source));
         Source bytes;
         if (ConversionResult result = ReadSource(*source, bytes); result != kConversionOk) {
             return result;

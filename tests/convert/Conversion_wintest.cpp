@@ -76,7 +76,15 @@ TEST_F(ConversionDll, ExportsArePlainNamesAndConvertBothWaysInTheCurrentDirector
     Raster back;
     ASSERT_EQ(ReadBmp(ReadBytes(m_dir.file(L"BACK..BMP")), back), CodecError::None);
     EXPECT_GE(Psnr(photo, back), 38);
-    EXPECT_EQ(Files().size(), 3u);
+    // A name in lower case is named by the same rule in upper case, so the result never lands on
+    // its source ("shot.bmp" would give "shot.BMP").
+    const std::vector<uint8_t> lower = EncodeBmp(PhotoLike(8, 8), {});
+    WriteBytes(m_dir.file(L"shot.bmp"), lower);
+    ASSERT_EQ(Call(m_bmpToJpg, "shot.bmp"), kConversionOk);
+    EXPECT_EQ(ReadBytes(m_dir.file(L"shot.bmp")), lower);
+    const std::vector<std::wstring> files = Files();
+    EXPECT_EQ(files.size(), 5u);
+    EXPECT_NE(std::find(files.begin(), files.end(), L"SHOT.JPG"), files.end());
 }
 
 TEST_F(ConversionDll, FailuresReturnTheirCodeAndLeaveTheOldResultAndNoTemporaryFile)
