@@ -223,7 +223,19 @@ CodecError ReadPalette(std::span<const uint8_t> file, const Header& h, Palette& 
     return CodecError::None;
 }
 
+// A colour from the table at pixel x of a row of kBytes a pixel.
+template <int kBytes>
+void PutColor(uint8_t* row, int64_t x, const std::array<uint8_t, 3>& color)
+{
+    uint8_t* out = row + kBytes * x;
+    std::memcpy(out, color.data(), 3);
+    if constexpr (kBytes == 4) {
+        out[3] = 0;
+    }
+}
+
 // Uncompressed rows of 1, 4 or 8 bits: indices into the palette.
+template <int kBytes>
 bool ReadIndexedRow(const uint8_t* src, int32_t width, uint16_t bits, const Palette& palette, uint8_t* out)
 {
     const uint32_t perByte = 8u / bits;
@@ -233,12 +245,13 @@ bool ReadIndexedRow(const uint8_t* src, int32_t width, uint16_t bits, const Pale
         const uint32_t shift = (perByte - 1 - static_cast<uint32_t>(x) % perByte) * bits;
         const uint32_t index = (src[static_cast<uint32_t>(x) / perByte] >> shift) & mask;
         inTable &= index < palette.count;
-        std::memcpy(out + 3 * x, palette.colors[index & 0xFF].data(), 3);
+        PutColor<kBytes>(out, x, palette.colors[index & 0xFF]);
     }
     return inTable;
 }
 
-CodecError ReadUncompressed(std::span<const uint8_t> file, const Header& h, const Palette& palette, Raster& raster)
+template <int kBytes>
+CodecError ReadUncompressed(std::span<const uint8_t> file, const Header& h, const Palette& palette, PixelCanvas& canvas)
 {
     const uint64_t fileStride = FileStride(h);
     std::array<Channel, 3> channels;
@@ -248,40 +261,48 @@ CodecError ReadUncompressed(std::span<const uint8_t> file, const Header& h, cons
         }
     }
     const bool plain32 = h.bitCount == 32 && h.masks == std::array<uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
-    for (int32_t y = 0; y < raster.height; ++y) {
-        const int32_t fileRow = h.topDown ? y : raster.height - 1 - y;
+    const auto width = static_cast<int32_t>(h.width);
+    const auto height = static_cast<int32_t>(h.height);
+    for (int32_t y = 0; y < height; ++y) {
+        const int32_t fileRow = h.topDown ? y : height - 1 - y;
         const uint8_t* src = &file[h.pixelOffset + fileStride * static_cast<uint64_t>(fileRow)];
-        uint8_t* out = raster.Row(y);
-        const int32_t width = raster.width;
+        uint8_t* out = canvas.Row(y);
+        auto put = [out](int32_t x, uint8_t blue, uint8_t green, uint8_t red) {
+            PutColor<kBytes>(out, x, {blue, green, red});
+        };
         switch (h.bitCount) {
         case 1:
         case 4:
         case 8:
-            if (!ReadIndexedRow(src, width, h.bitCount, palette, out)) {
+            if (!ReadIndexedRow<kBytes>(src, width, h.bitCount, palette, out)) {
                 return CodecError::Damaged;  // an index with no colour in the table
             }
             break;
-        case 24: std::memcpy(out, src, static_cast<size_t>(width) * 3); break;
+        case 24:
+            if constexpr (kBytes == 3) {
+                std::memcpy(out, src, static_cast<size_t>(width) * 3);
+            } else {
+                for (int32_t x = 0; x < width; ++x) {
+                    put(x, src[3 * x], src[3 * x + 1], src[3 * x + 2]);
+                }
+            }
+            break;
         case 16:
             for (int32_t x = 0; x < width; ++x) {
                 const uint32_t v = U16(src + 2 * x);
-                out[3 * x] = channels[2](v);
-                out[3 * x + 1] = channels[1](v);
-                out[3 * x + 2] = channels[0](v);
+                put(x, channels[2](v), channels[1](v), channels[0](v));
             }
             break;
         default:
             if (plain32) {
                 for (int32_t x = 0; x < width; ++x) {
-                    std::memcpy(out + 3 * x, src + 4 * x, 3);
+                    put(x, src[4 * x], src[4 * x + 1], src[4 * x + 2]);
                 }
                 break;
             }
             for (int32_t x = 0; x < width; ++x) {
                 const uint32_t v = U32(src + 4 * x);
-                out[3 * x] = channels[2](v);
-                out[3 * x + 1] = channels[1](v);
-                out[3 * x + 2] = channels[0](v);
+                put(x, channels[2](v), channels[1](v), channels[0](v));
             }
             break;
         }
@@ -293,7 +314,8 @@ CodecError ReadUncompressed(std::span<const uint8_t> file, const Header& h, cons
 // line, end of bitmap and deltas. Pixels the data skips keep the colour of index 0. A run past
 // its row, a delta out of the picture, an index past the table or data ending before the end of
 // bitmap make the file damaged.
-CodecError ReadRle(std::span<const uint8_t> file, const Header& h, const Palette& palette, Raster& raster)
+template <int kBytes>
+CodecError ReadRle(std::span<const uint8_t> file, const Header& h, const Palette& palette, PixelCanvas& canvas)
 {
     uint64_t end = file.size();
     if (h.imageBytes != 0) {
@@ -303,20 +325,29 @@ CodecError ReadRle(std::span<const uint8_t> file, const Header& h, const Palette
         end = h.pixelOffset + uint64_t{h.imageBytes};
     }
     const bool rle4 = h.compression == kRle4;
-    const int64_t width = raster.width;
-    const int64_t height = raster.height;
+    const int64_t width = h.width;
+    const int64_t height = h.height;
     // One row of index 0 copied to the others: a few bytes of RLE may stand for a large blank
     // picture, which a pixel-by-pixel fill would keep busy for seconds.
-    uint8_t* first = raster.Row(0);
-    for (int32_t x = 0; x < raster.width; ++x) {
-        std::memcpy(first + 3 * x, palette.colors[0].data(), 3);
+    uint8_t* first = canvas.Row(0);
+    for (int64_t x = 0; x < width; ++x) {
+        PutColor<kBytes>(first, x, palette.colors[0]);
     }
-    for (int32_t y = 1; y < raster.height; ++y) {
-        std::memcpy(raster.Row(y), first, raster.stride);
+    const auto rowBytes = static_cast<size_t>(width) * kBytes;
+    for (int32_t y = 1; y < height; ++y) {
+        uint8_t* row = canvas.Row(y);
+        if (row != first) {
+            std::memcpy(row, first, rowBytes);
+        }
     }
+    int64_t rowAt = -1;
+    uint8_t* row = nullptr;
     auto put = [&](int64_t x, int64_t y, uint32_t index) {
-        const int64_t rasterRow = h.topDown ? y : height - 1 - y;
-        std::memcpy(raster.Row(static_cast<int32_t>(rasterRow)) + 3 * x, palette.colors[index & 0xFF].data(), 3);
+        if (y != rowAt) {
+            rowAt = y;
+            row = canvas.Row(static_cast<int32_t>(h.topDown ? y : height - 1 - y));
+        }
+        PutColor<kBytes>(row, x, palette.colors[index & 0xFF]);
         return index < palette.count;
     };
     uint64_t at = h.pixelOffset;
@@ -377,6 +408,38 @@ CodecError ReadRle(std::span<const uint8_t> file, const Header& h, const Palette
     }
 }
 
+// The headers and colour table, checked, with all pixels of an uncompressed file present.
+CodecError Prepare(std::span<const uint8_t> file, Header& h, Palette& palette)
+{
+    if (CodecError error = ParseHeader(file, h); error != CodecError::None) {
+        return error;
+    }
+    if (CodecError error = ReadPalette(file, h, palette); error != CodecError::None) {
+        return error;
+    }
+    const bool rle = h.compression == kRle8 || h.compression == kRle4;
+    if (!rle && h.pixelOffset + FileStride(h) * static_cast<uint64_t>(h.height) > file.size()) {
+        return CodecError::Damaged;
+    }
+    return CodecError::None;
+}
+
+template <int kBytes>
+CodecError ReadPixels(std::span<const uint8_t> file, const Header& h, const Palette& palette, PixelCanvas& canvas)
+{
+    const bool rle = h.compression == kRle8 || h.compression == kRle4;
+    return rle ? ReadRle<kBytes>(file, h, palette, canvas) : ReadUncompressed<kBytes>(file, h, palette, canvas);
+}
+
+class RasterCanvas : public PixelCanvas {
+public:
+    explicit RasterCanvas(Raster& raster) : PixelCanvas(3), m_raster(raster) {}
+    uint8_t* Row(int32_t y) override { return m_raster.Row(y); }
+
+private:
+    Raster& m_raster;
+};
+
 }  // namespace
 
 bool LooksLikeBmp(std::span<const uint8_t> file)
@@ -403,33 +466,48 @@ std::optional<PixelRows> BmpRowsInPlace(std::span<const uint8_t> file)
                      h.yPixelsPerMetre};
 }
 
+CodecError ReadBmpSize(std::span<const uint8_t> file, BmpSize& size)
+{
+    Header h;
+    Palette palette;
+    if (CodecError error = Prepare(file, h, palette); error != CodecError::None) {
+        return error;
+    }
+    size = {static_cast<int32_t>(h.width), static_cast<int32_t>(h.height), h.xPixelsPerMetre, h.yPixelsPerMetre};
+    return CodecError::None;
+}
+
+CodecError ReadBmpPixels(std::span<const uint8_t> file, PixelCanvas& canvas)
+{
+    Header h;
+    Palette palette;
+    if (CodecError error = Prepare(file, h, palette); error != CodecError::None) {
+        return error;
+    }
+    return canvas.bytesPerPixel == 4 ? ReadPixels<4>(file, h, palette, canvas)
+                                     : ReadPixels<3>(file, h, palette, canvas);
+}
+
 CodecError ReadBmp(std::span<const uint8_t> file, Raster& raster)
 {
     raster = Raster{};
-    Header h;
-    if (CodecError error = ParseHeader(file, h); error != CodecError::None) {
+    BmpSize size;
+    if (CodecError error = ReadBmpSize(file, size); error != CodecError::None) {
         return error;
     }
-    Palette palette;
-    if (CodecError error = ReadPalette(file, h, palette); error != CodecError::None) {
-        return error;
-    }
-    const bool rle = h.compression == kRle8 || h.compression == kRle4;
-    if (!rle && h.pixelOffset + FileStride(h) * static_cast<uint64_t>(h.height) > file.size()) {
-        return CodecError::Damaged;  // checked before the pixel memory is taken
-    }
-    raster.width = static_cast<int32_t>(h.width);
-    raster.height = static_cast<int32_t>(h.height);
+    raster.width = size.width;
+    raster.height = size.height;
     raster.stride = (static_cast<uint32_t>(raster.width) * 3 + 3) & ~3u;
-    raster.xPixelsPerMetre = h.xPixelsPerMetre;
-    raster.yPixelsPerMetre = h.yPixelsPerMetre;
+    raster.xPixelsPerMetre = size.xPixelsPerMetre;
+    raster.yPixelsPerMetre = size.yPixelsPerMetre;
     try {
         raster.pixels.resize(static_cast<size_t>(raster.stride) * static_cast<size_t>(raster.height));
     } catch (const std::bad_alloc&) {
         raster = Raster{};
         return CodecError::TooLarge;
     }
-    const CodecError error = rle ? ReadRle(file, h, palette, raster) : ReadUncompressed(file, h, palette, raster);
+    RasterCanvas canvas(raster);
+    const CodecError error = ReadBmpPixels(file, canvas);
     if (error != CodecError::None) {
         raster = Raster{};
     }

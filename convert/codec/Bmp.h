@@ -8,6 +8,22 @@
 
 namespace kavlor {
 
+// What a BMP file's header says of its picture.
+struct BmpSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t xPixelsPerMetre = 0;  // 0 when unknown
+    int32_t yPixelsPerMetre = 0;
+};
+
+// Checks a BMP file's headers and colour table, and that an uncompressed file holds all its
+// pixels, and gives the picture's size: everything but the pixels, before their memory is taken.
+CodecError ReadBmpSize(std::span<const uint8_t> file, BmpSize& size);
+
+// Decodes a BMP file's pixels into `canvas`, which has the size ReadBmpSize gives. On failure
+// the canvas holds whatever was decoded before the damage was found.
+CodecError ReadBmpPixels(std::span<const uint8_t> file, PixelCanvas& canvas);
+
 // Decodes a whole BMP file. Every field is checked against the file's size before it is used,
 // and the picture size against PictureSizeAllowed before any pixel memory is taken. On failure
 // `raster` is left empty.

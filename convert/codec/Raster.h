@@ -45,6 +45,21 @@ struct Raster {
     }
 };
 
+// Where a decoder writes a picture's rows, in memory its caller owns: blue, green, red and, with
+// four bytes a pixel, a fourth byte of 0. The decoder writes every pixel of each row. A canvas
+// that keeps only some rows may hand out one scratch row for all the others.
+class PixelCanvas {
+public:
+    explicit PixelCanvas(int bytesPerPixel) : bytesPerPixel(bytesPerPixel) {}
+    virtual ~PixelCanvas() = default;
+    PixelCanvas(const PixelCanvas&) = delete;
+    PixelCanvas& operator=(const PixelCanvas&) = delete;
+
+    virtual uint8_t* Row(int32_t y) = 0;  // y counted from the top
+
+    const int bytesPerPixel;  // 3 or 4
+};
+
 // Receives output bytes in order; returning false stops the conversion with WriteFailed.
 using ByteSink = std::function<bool(const uint8_t* data, size_t bytes)>;
 

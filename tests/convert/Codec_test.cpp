@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 
+#include "convert/Preview.h"
 #include "tests/convert/TestPictures.h"
 
 namespace kavlor {
@@ -82,6 +83,38 @@ std::vector<uint8_t> EncodeVariant(const Variant& v, Raster& expected)
     return indexed ? EncodeBmp(indexedPicture, v.format) : EncodeBmp(expected, v.format);
 }
 
+// Rows of four bytes a pixel, as a DIB section in the screen's format holds them; every byte
+// starts as 0xAB, so a pixel the decoder skipped shows.
+class WideCanvas : public PixelCanvas {
+public:
+    WideCanvas(int32_t width, int32_t height)
+        : PixelCanvas(4), m_width(width), pixels(static_cast<size_t>(width) * height * 4, 0xAB)
+    {
+    }
+    uint8_t* Row(int32_t y) override { return pixels.data() + static_cast<size_t>(y) * m_width * 4; }
+
+private:
+    int32_t m_width;
+
+public:
+    std::vector<uint8_t> pixels;
+};
+
+// The same pixels as three bytes a pixel, each followed by a 0.
+std::vector<uint8_t> Widened(const Raster& raster)
+{
+    std::vector<uint8_t> wide;
+    for (int32_t y = 0; y < raster.height; ++y) {
+        for (int32_t x = 0; x < raster.width; ++x) {
+            wide.insert(wide.end(), raster.Row(y) + 3 * x, raster.Row(y) + 3 * x + 3);
+            wide.push_back(0);
+        }
+    }
+    return wide;
+}
+
+// Every variant decodes alike into a raster, into rows of four bytes a pixel and into a preview
+// (which keeps only the rows it samples), and every cut of the file is damage.
 TEST(Bmp, EveryVariantReadsAsWrittenAndEveryTruncationIsDamage)
 {
     for (const Variant& v : kVariants) {
@@ -94,6 +127,12 @@ TEST(Bmp, EveryVariantReadsAsWrittenAndEveryTruncationIsDamage)
         ASSERT_EQ(read.height, expected.height);
         EXPECT_LE(MaxDifference(read, expected), v.tolerance);
         EXPECT_EQ(read.xPixelsPerMetre, v.format.pixelsPerMetre);
+        WideCanvas wide(read.width, read.height);
+        ASSERT_EQ(ReadBmpPixels(file, wide), CodecError::None);
+        EXPECT_EQ(wide.pixels, Widened(read));
+        Raster preview;
+        ASSERT_EQ(DecodePreview(file, 13, 7, preview), CodecError::None);
+        EXPECT_EQ(preview.pixels, ShrinkToFit(read.Rows(), 13, 7).pixels);
         for (size_t size = 0; size < file.size(); ++size) {
             ASSERT_EQ(ReadBmp(std::span(file.data(), size), read), CodecError::Damaged) << "cut at " << size;
             ASSERT_TRUE(read.pixels.empty());
