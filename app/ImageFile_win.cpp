@@ -1,5 +1,6 @@
-// Image files: decoding through the Windows imaging component into screen-compatible bitmaps,
-// and BMP writing through GetDIBits into a file that replaces the target only when complete.
+// Image files: BMPs read by our own reader and other pictures decoded through the Windows imaging
+// component, into bitmaps in the screen's format; BMP writing through GetDIBits into a file that
+// replaces the target only when complete.
 #include "app/ImageFile_win.h"
 
 #include <wincodec.h>
@@ -85,6 +86,77 @@ bool PutRows(HDC memory, UINT width, UINT top, UINT rows, WORD bitCount, const v
                              DIB_RGB_COLORS) != 0;
 }
 
+// Fills a screen-compatible bitmap band by band, with the bitmap selected and its palette
+// realised: band(top, rows, pixels) points `pixels` at the rows from `top` on, of `bitCount`.
+template <typename Band>
+ImageLoad FillScreenBitmap(UINT width, UINT height, UINT bandRows, WORD bitCount, Band band)
+{
+    ScreenBitmap target(width, height);
+    if (!target.bitmap || !target.memory) {
+        return Failed(ImageLoadError::OutOfMemory);
+    }
+    {
+        SelectGuard select(target.memory.get(), target.bitmap.get());
+        PaletteGuard realized(target.memory.get(), target.palette.get(), FALSE);
+        if (target.palette) {
+            RealizePalette(target.memory.get());
+        }
+        for (UINT top = 0; top < height; top += bandRows) {
+            const UINT rows = std::min(bandRows, height - top);
+            const void* pixels = nullptr;
+            if (ImageLoadError error = band(top, rows, pixels); error != ImageLoadError::None) {
+                return Failed(error);
+            }
+            if (!PutRows(target.memory.get(), width, top, rows, bitCount, pixels)) {
+                return Failed(ImageLoadError::OutOfMemory);
+            }
+        }
+    }
+    PicturePtr picture = Picture::Create(std::move(target.bitmap), std::move(target.palette));
+    return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
+}
+
+// On a true-colour screen of 32 bits a pixel, the screen's own bitmaps hold 32-bit pixels, and a
+// picture read from a file is a top-down DIB section of that format, decoded straight into its
+// pixels. That spares a second full-size copy of the picture and the conversion into a bitmap,
+// which for the largest picture allowed take seconds. Other screens get a compatible bitmap.
+bool ScreenTakesDib32()
+{
+    WindowDC screen(nullptr);
+    return !(GetDeviceCaps(screen.get(), RASTERCAPS) & RC_PALETTE) &&
+           GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES) == 32;
+}
+
+// A top-down 32-bit DIB section that decoders write into.
+class Dib32 : public PixelCanvas {
+public:
+    Dib32(UINT width, UINT height) : PixelCanvas(4), m_stride(size_t{width} * 4)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = static_cast<LONG>(width);
+        info.bmiHeader.biHeight = -static_cast<LONG>(height);
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        m_bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        m_top = m_bitmap ? static_cast<uint8_t*>(bits) : nullptr;
+    }
+    bool Created() const { return m_top != nullptr; }
+    uint8_t* Row(int32_t y) override { return m_top + m_stride * static_cast<size_t>(y); }
+    ImageLoad Finish()
+    {
+        PicturePtr picture = Picture::Create(std::move(m_bitmap), UniquePalette());
+        return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
+    }
+
+private:
+    UniqueBitmap m_bitmap;
+    uint8_t* m_top = nullptr;
+    size_t m_stride;
+};
+
 ImageLoad Decode(const std::wstring& path)
 {
     ComPtr<IWICImagingFactory> factory;
@@ -116,33 +188,38 @@ ImageLoad Decode(const std::wstring& path)
     if (hr = WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr); FAILED(hr)) {
         return Failed(LoadErrorFrom(hr));
     }
-
-    ScreenBitmap target(width, height);
-    if (!target.bitmap || !target.memory) {
-        return Failed(ImageLoadError::OutOfMemory);
-    }
-    {
-        SelectGuard select(target.memory.get(), target.bitmap.get());
-        PaletteGuard realized(target.memory.get(), target.palette.get(), FALSE);
-        if (target.palette) {
-            RealizePalette(target.memory.get());
+    const UINT stride = width * 4;
+    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / stride), 1, height);
+    // Copies a band of rows to `out` with the fourth byte of each pixel cleared, as a capture
+    // has it, whatever the decoder left there.
+    auto copyBand = [&](UINT top, UINT rows, BYTE* out) {
+        const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+        if (HRESULT copied = bgr->CopyPixels(&rect, stride, stride * rows, out); FAILED(copied)) {
+            return LoadErrorFrom(copied);
         }
-        const UINT stride = width * 4;
-        const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / stride), 1, height);
-        std::vector<BYTE> band(static_cast<size_t>(stride) * bandRows);
+        for (size_t i = 3; i < size_t{stride} * rows; i += 4) {
+            out[i] = 0;
+        }
+        return ImageLoadError::None;
+    };
+    if (ScreenTakesDib32()) {
+        Dib32 target(width, height);
+        if (!target.Created()) {
+            return Failed(ImageLoadError::OutOfMemory);
+        }
         for (UINT top = 0; top < height; top += bandRows) {
-            const UINT rows = std::min(bandRows, height - top);
-            const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
-            if (hr = bgr->CopyPixels(&rect, stride, stride * rows, band.data()); FAILED(hr)) {
-                return Failed(LoadErrorFrom(hr));
-            }
-            if (!PutRows(target.memory.get(), width, top, rows, 32, band.data())) {
-                return Failed(ImageLoadError::OutOfMemory);
+            if (ImageLoadError error = copyBand(top, std::min(bandRows, height - top), target.Row(top));
+                error != ImageLoadError::None) {
+                return Failed(error);
             }
         }
+        return target.Finish();
     }
-    PicturePtr picture = Picture::Create(std::move(target.bitmap), std::move(target.palette));
-    return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
+    std::vector<BYTE> band(static_cast<size_t>(stride) * bandRows);
+    return FillScreenBitmap(width, height, bandRows, 32, [&](UINT top, UINT rows, const void*& pixels) {
+        pixels = band.data();
+        return copyBand(top, rows, band.data());
+    });
 }
 
 // BMP files go through the program's own reader, which takes every valid BMP (Wine's WIC refuses
@@ -173,35 +250,34 @@ std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
             }
         }
     }
-    Raster raster;
-    switch (ReadBmp(bytes, raster)) {
+    BmpSize size;
+    switch (ReadBmpSize(bytes, size)) {
     case CodecError::None: break;
     case CodecError::TooLarge: return Failed(ImageLoadError::TooLarge);
     default: return std::nullopt;
     }
+    const auto width = static_cast<UINT>(size.width);
+    const auto height = static_cast<UINT>(size.height);
+    if (ScreenTakesDib32()) {
+        Dib32 target(width, height);
+        if (!target.Created()) {
+            return Failed(ImageLoadError::OutOfMemory);
+        }
+        if (ReadBmpPixels(bytes, target) != CodecError::None) {
+            return std::nullopt;
+        }
+        return target.Finish();
+    }
+    Raster raster;
+    if (CodecError error = ReadBmp(bytes, raster); error != CodecError::None) {
+        return error == CodecError::TooLarge ? std::optional(Failed(ImageLoadError::TooLarge)) : std::nullopt;
+    }
     bytes = std::vector<uint8_t>();
-    const auto width = static_cast<UINT>(raster.width);
-    const auto height = static_cast<UINT>(raster.height);
-    ScreenBitmap target(width, height);
-    if (!target.bitmap || !target.memory) {
-        return Failed(ImageLoadError::OutOfMemory);
-    }
-    {
-        SelectGuard select(target.memory.get(), target.bitmap.get());
-        PaletteGuard realized(target.memory.get(), target.palette.get(), FALSE);
-        if (target.palette) {
-            RealizePalette(target.memory.get());
-        }
-        const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / raster.stride), 1, height);
-        for (UINT top = 0; top < height; top += bandRows) {
-            const UINT rows = std::min(bandRows, height - top);
-            if (!PutRows(target.memory.get(), width, top, rows, 24, raster.Row(static_cast<int32_t>(top)))) {
-                return Failed(ImageLoadError::OutOfMemory);
-            }
-        }
-    }
-    PicturePtr picture = Picture::Create(std::move(target.bitmap), std::move(target.palette));
-    return picture ? ImageLoad{std::move(picture), ImageLoadError::None} : Failed(ImageLoadError::OutOfMemory);
+    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / raster.stride), 1, height);
+    return FillScreenBitmap(width, height, bandRows, 24, [&](UINT top, UINT, const void*& pixels) {
+        pixels = raster.Row(static_cast<int32_t>(top));
+        return ImageLoadError::None;
+    });
 }
 
 std::wstring FullPath(const std::wstring& path)

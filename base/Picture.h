@@ -1,4 +1,5 @@
-// The picture: one device-dependent bitmap and an optional palette, owned and deleted together.
+// The picture: one bitmap in the screen's format (a device-dependent bitmap, or a DIB section of
+// the screen's own pixel format) and an optional palette, owned and deleted together.
 #pragma once
 #include <windows.h>
 
