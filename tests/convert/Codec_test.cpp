@@ -88,15 +88,12 @@ std::vector<uint8_t> EncodeVariant(const Variant& v, Raster& expected)
 class WideCanvas : public PixelCanvas {
 public:
     WideCanvas(int32_t width, int32_t height)
-        : PixelCanvas(4), m_width(width), pixels(static_cast<size_t>(width) * height * 4, 0xAB)
+        : PixelCanvas(4), rowBytes(static_cast<size_t>(width) * 4), pixels(rowBytes * height, 0xAB)
     {
     }
-    uint8_t* Row(int32_t y) override { return pixels.data() + static_cast<size_t>(y) * m_width * 4; }
+    uint8_t* Row(int32_t y) override { return pixels.data() + rowBytes * y; }
 
-private:
-    int32_t m_width;
-
-public:
+    const size_t rowBytes;
     std::vector<uint8_t> pixels;
 };
 
