@@ -1,8 +1,12 @@
 # The two commands a new user needs: `make run` and `make test`.
-.PHONY: run test dist deps build build-host build-win64 build-fuzz fuzz bench soak screenshots clean
+.PHONY: run test dist deps deps-run build build-host build-win64 build-fuzz fuzz bench soak screenshots clean
 
 deps:
 	@scripts/install-deps.sh
+
+# Only what building and starting Kavlor needs.
+deps-run:
+	@scripts/install-deps.sh run
 
 # kavlor.exe with conversion.dll beside it, 32-bit (the release) and 64-bit.
 build: deps
@@ -28,7 +32,8 @@ FUZZ_SECONDS ?= 300
 fuzz: build-fuzz
 	scripts/fuzz.sh --seconds $(FUZZ_SECONDS)
 
-run: build
+# Builds the flavour that runs on this machine and starts it.
+run: deps-run
 	scripts/run.sh
 
 # Host unit tests, then the Windows integration tests of both Windows builds under Wine.

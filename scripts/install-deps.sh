@@ -1,19 +1,54 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages whatever building, running and testing Kavlor needs and
-# this machine lacks. Does nothing when everything is present.
+# Installs from Debian's packages what this machine lacks, and does nothing when all is present:
+#
+#   scripts/install-deps.sh run    what building and starting Kavlor needs (make run)
+#   scripts/install-deps.sh        everything: also the test, benchmark and release tools
+#
+# `run` takes one Windows flavour: the 32-bit release where this kernel runs 32-bit programs,
+# else the 64-bit build. The full set adds the other flavour, and where 32-bit programs cannot
+# run natively, qemu's user-mode emulator from bookworm-backports, under which the tests run
+# Wine's 32-bit loader (scripts/wine32-namespace.py).
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh"
+what=${1:-all}
 
+# Building conversion.dll needs libjpeg-turbo's Debian sources (nasm and dpkg-dev to build and
+# unpack them); Wine needs Xvfb where there is no display, a CJK font for the captions and Wine's
+# own Marlett for the caption buttons; the screenshot of a displayless start uses xwd.
 packages=(
-    cmake ninja-build g++ make clang-format git
-    googletest libgtest-dev
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-    wine wine64 wine32:i386
-    xvfb x11-utils x11-apps imagemagick
-    fonts-wqy-microhei fonts-wine
-    cups printer-driver-cups-pdf libcups2:i386 poppler-utils
-    nasm dpkg-dev libjpeg-turbo-progs clang libclang-rt-14-dev
-    nsis zip unzip icoutils python3
+    cmake ninja-build make python3 nasm dpkg-dev
+    wine wine64
+    xvfb x11-utils x11-apps fonts-wqy-microhei fonts-wine
 )
+backports=()
+if elf32_runs; then
+    packages+=(g++-mingw-w64-i686-posix wine32:i386)
+else
+    packages+=(g++-mingw-w64-x86-64-posix)
+fi
+if [ "$what" != run ]; then
+    packages+=(
+        g++ clang-format git googletest libgtest-dev
+        g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine32:i386
+        imagemagick cups printer-driver-cups-pdf libcups2:i386 poppler-utils
+        libjpeg-turbo-progs clang libclang-rt-14-dev
+        nsis zip unzip icoutils
+    )
+    elf32_runs || backports+=(qemu-user)
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+
+# The machine's own Debian entry, as deb822 lines; empty when it has none in that form.
+own_entry() {
+    local own
+    own=$(grep -lE '^URIs:.*/debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 || true)
+    [ -n "$own" ] && cat "$own"
+}
 
 # libjpeg-turbo is built from Debian's source package: apt-get source needs deb-src entries,
 # taken here from the machine's own Debian entries.
@@ -22,36 +57,62 @@ add_source_entries() {
     if apt-cache showsrc libjpeg-turbo 2>/dev/null | grep -q '^Package:' || [ -e "$list" ]; then
         return 1
     fi
-    local own
-    own=$(grep -lE '^URIs:.*/debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 || true)
-    if [ -n "$own" ]; then
-        sed -E 's/^Types:.*/Types: deb-src/' "$own" | $sudo tee "$list" >/dev/null
+    if own_entry >/dev/null; then
+        own_entry | sed -E 's/^Types:.*/Types: deb-src/' | $sudo tee "$list" >/dev/null
     elif [ -f /etc/apt/sources.list ]; then
         sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list |
             $sudo tee /etc/apt/sources.list.d/kavlor-deb-src.list >/dev/null
     fi
 }
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-fi
-if add_source_entries; then
-    $sudo apt-get update -q
-fi
+# qemu-user 10 comes from bookworm-backports (bookworm's 7.2 hangs in Wine's services), added
+# from the machine's own Debian entry as the suite of the same mirror.
+add_backports_entry() {
+    local list=/etc/apt/sources.list.d/kavlor-backports.sources
+    if [ -e "$list" ] || grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        return 1
+    fi
+    if own_entry >/dev/null; then
+        # The stanza of Debian's own archive (not of its security archive), with the suite replaced.
+        own_entry | awk -v RS= '/URIs:[^\n]*\/debian\/?(\n|$)/ {print; exit}' |
+            sed -E 's/^Types:.*/Types: deb/; s/^Suites:.*/Suites: bookworm-backports/' | $sudo tee "$list" >/dev/null
+    elif [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb \([^ ]*\) bookworm .*/deb \1 bookworm-backports main/p' /etc/apt/sources.list | head -n1 |
+            $sudo tee /etc/apt/sources.list.d/kavlor-backports.list >/dev/null
+    fi
+}
 
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
+    installed "$p" || missing+=("$p")
+done
+missing_backports=()
+for p in "${backports[@]}"; do
+    # The 10 of backports, not the 7.2 of bookworm.
+    if ! installed "$p" || ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' "$p")" ge 1:10; then
+        missing_backports+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_backports[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
-# wine32 is an i386 package: its architecture has to be known to dpkg first.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+add_source_entries || true
+if [ ${#missing_backports[@]} -gt 0 ]; then
+    add_backports_entry || true
+fi
+# wine32 and libcups2 are i386 packages: their architecture has to be known to dpkg first.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+export DEBIAN_FRONTEND=noninteractive
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [ ${#missing_backports[@]} -gt 0 ]; then
+    echo "Installing from bookworm-backports: ${missing_backports[*]}"
+    $sudo apt-get install -y -q --no-install-recommends -t bookworm-backports "${missing_backports[@]}"
+fi

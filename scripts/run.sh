@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# Starts the built kavlor.exe under Wine: on the current display when there is one, otherwise
-# on a private virtual display, where it saves a screenshot of the main window and stops.
+# Builds kavlor.exe with conversion.dll and starts it under Wine: on the current display when
+# there is one, otherwise on a private virtual display, where it saves a screenshot of the main
+# window and stops. Builds only the flavour that runs here: the 32-bit release where this machine
+# runs 32-bit programs, the 64-bit build elsewhere.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 preset=$(runnable_preset "starting Kavlor from")
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target kavlor conversion
 exe="$root/build/$preset/app/kavlor.exe"
-if [ "$preset" = mingw64 ]; then
-    cmake --preset mingw64 >/dev/null
-    cmake --build --preset mingw64 --target kavlor
-    use_runnable_wine "$root/build/wine-bin"
-fi
+use_runnable_wine "$root/build/wine-bin"
 shot="$root/build/kavlor-screenshot.png"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -33,6 +33,6 @@ echo "No display: starting Kavlor on a virtual display."
     done
     if [ -z "${id:-}" ]; then echo "The main window did not appear." >&2; exit 1; fi
     sleep 2   # let the window finish painting before the picture is taken
-    import -window "$id" "$2"
+    xwd -silent -id "$id" | python3 "$3" "$2"
     echo "Kavlor started; a screenshot of its main window is in $2"
-' _ "$exe" "$shot"
+' _ "$exe" "$shot" "$root/scripts/xwd2png.py"

@@ -426,7 +426,7 @@ TEST(ProgramEnd, ExitAndTheCloseBoxEndTheProgramWithItsWindows)
             return FindWindowOf(pid, AboutWindow::kClassName) && FindWindowOf(pid, HelpWindow::kClassName);
         })) << row.what;
         PostMessageW(main, row.msg, row.wParam, 0);
-        ASSERT_EQ(WaitForSingleObject(process.hProcess, 15000), WAIT_OBJECT_0) << row.what;
+        ASSERT_EQ(WaitForSingleObject(process.hProcess, Deadline(15000)), WAIT_OBJECT_0) << row.what;
         DWORD exitCode = 1;
         GetExitCodeProcess(process.hProcess, &exitCode);
         EXPECT_EQ(exitCode, 0u) << row.what;

@@ -45,7 +45,7 @@ FileDialogDriver::FileDialogDriver(std::optional<std::wstring> typed) : m_typed(
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
         }
         // A name the dialog does not accept keeps it open; cancel it then so the test ends.
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10)) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < Deadline(10000); Sleep(10)) {
             if (!IsWindow(dialog) || !IsWindowVisible(dialog)) {
                 return;
             }

@@ -120,7 +120,7 @@ private:
     static bool Poll(const std::function<bool()>& done)
     {
         for (DWORD start = GetTickCount(); !done();) {
-            if (GetTickCount() - start >= kDeadlineMs) {
+            if (GetTickCount() - start >= Deadline(kDeadlineMs)) {
                 return false;
             }
             Sleep(5);  // another thread's screen and state: there is no message to wait for

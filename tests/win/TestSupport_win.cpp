@@ -1,6 +1,8 @@
 // Helpers for the Windows integration tests.
 #include "tests/win/TestSupport_win.h"
 
+#include <cwchar>
+
 #include "base/App.h"
 #include "base/Handles.h"
 
@@ -44,7 +46,7 @@ ClipboardHolder::ClipboardHolder()
     if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &m_process)) {
         HANDLE waits[] = {m_ready, m_process.hProcess};
-        m_holding = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+        m_holding = WaitForMultipleObjects(2, waits, FALSE, Deadline(30000)) == WAIT_OBJECT_0;
     }
 }
 
@@ -181,8 +183,20 @@ std::wstring WindowText(HWND hwnd)
     return text;
 }
 
+DWORD Deadline(DWORD ms)
+{
+    static const DWORD scale = [] {
+        wchar_t text[16] = L"";
+        GetEnvironmentVariableW(L"KAVLOR_TIME_SCALE", text, 16);
+        unsigned long value = wcstoul(text, nullptr, 10);
+        return value >= 1 && value <= 20 ? static_cast<DWORD>(value) : DWORD{1};
+    }();
+    return ms * scale;
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
+    timeoutMs = Deadline(timeoutMs);
     DWORD start = GetTickCount();
     for (;;) {
         MSG msg;

@@ -41,7 +41,11 @@ private:
 // The text of a window or control.
 std::wstring WindowText(HWND hwnd);
 
-// Runs messages until `done` holds or `timeoutMs` passes; returns whether it holds.
+// A wait's limit in milliseconds, times KAVLOR_TIME_SCALE where the session runs programs more
+// slowly than natively (the i686 build under emulation): limits stretch, checks stay the same.
+DWORD Deadline(DWORD ms);
+// Runs messages until `done` holds or `timeoutMs` (stretched by Deadline) passes; returns
+// whether it holds.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 // Runs the messages that are waiting now, plus those they cause, until the queue is quiet.
 void PumpPending();
