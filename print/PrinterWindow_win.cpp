@@ -9,6 +9,7 @@
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "base/App.h"
+#include "base/SystemLibrary_win.h"
 #include "print/PrinterEntry.h"
 
 namespace kavlor {
@@ -30,9 +31,13 @@ std::vector<std::wstring> InstalledPrinterEntries()
     DWORD needed = 0;
     DWORD count = 0;
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count);
+    static const auto enumPrinters = SystemFunction<decltype(EnumPrintersW)>(L"winspool.drv", "EnumPrintersW");
+    if (!enumPrinters) {
+        return {};
+    }
+    enumPrinters(flags, nullptr, 2, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
-    if (needed == 0 || !EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+    if (needed == 0 || !enumPrinters(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) {
         return {};
     }
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());

@@ -12,6 +12,7 @@
 
 #include "app/Texts.h"
 #include "base/Handles.h"
+#include "base/SystemLibrary_win.h"
 #include "base/Units.h"
 
 namespace kavlor {
@@ -108,15 +109,19 @@ bool ShowPrintDialog(HWND owner, const std::wstring& title, PrinterChoice& choic
 
 bool AnyPrinterInstalled()
 {
+    static const auto enumPrinters = SystemFunction<decltype(EnumPrintersW)>(L"winspool.drv", "EnumPrintersW");
+    if (!enumPrinters) {
+        return false;
+    }
     DWORD needed = 0;
     DWORD count = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    enumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
     if (needed == 0) {
         return false;
     }
     std::vector<BYTE> buffer(needed);
-    return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed, &needed,
-                         &count) &&
+    return enumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed, &needed,
+                        &count) &&
            count > 0;
 }
 
@@ -133,14 +138,19 @@ void Printer::SetOrientation(PageOrientation orientation)
     DEVMODEW* mode = DevModeOf(m_choice.devMode);
     if (!mode) {
         // No settings came from the dialog: start from the driver's defaults for this printer.
+        static const auto documentProperties =
+            SystemFunction<decltype(DocumentPropertiesW)>(L"winspool.drv", "DocumentPropertiesW");
+        if (!documentProperties) {
+            return;
+        }
         DWORD bytes =
-            static_cast<DWORD>(DocumentPropertiesW(nullptr, nullptr, m_choice.device.data(), nullptr, nullptr, 0));
+            static_cast<DWORD>(documentProperties(nullptr, nullptr, m_choice.device.data(), nullptr, nullptr, 0));
         if (static_cast<LONG>(bytes) <= 0) {
             return;
         }
         m_choice.devMode.assign(bytes, 0);
         mode = reinterpret_cast<DEVMODEW*>(m_choice.devMode.data());
-        if (DocumentPropertiesW(nullptr, nullptr, m_choice.device.data(), mode, nullptr, DM_OUT_BUFFER) != IDOK) {
+        if (documentProperties(nullptr, nullptr, m_choice.device.data(), mode, nullptr, DM_OUT_BUFFER) != IDOK) {
             m_choice.devMode.clear();
             return;
         }

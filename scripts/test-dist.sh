@@ -44,6 +44,18 @@ check_version "$work/first/$setup" "FileDescription=Kavlor 简化版 安装程�
 for file in "$work/unzipped/kavlor.exe" "$work/unzipped/conversion.dll" "$work/first/$setup"; do
     i686-w64-mingw32-objdump -f "$file" | grep -q 'file format pei-i386' || fail "$(basename "$file") is no 32-bit program"
 done
+# The released program may use 4 GB of address space, and imports only the system's known DLLs,
+# which never load from the program's folder (comctl32 comes from the system's side-by-side store,
+# as its manifest asks).
+headers=$(i686-w64-mingw32-objdump -p "$work/unzipped/kavlor.exe")
+grep -q 'large address aware' <<<"$headers" || fail "kavlor.exe is not large-address-aware"
+for dll in $(sed -n 's/^\tDLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z'); do
+    case "$dll" in
+        advapi32.dll | comctl32.dll | comdlg32.dll | gdi32.dll | kernel32.dll | msvcrt.dll | ole32.dll | \
+            oleaut32.dll | shell32.dll | shlwapi.dll | user32.dll) ;;
+        *) fail "kavlor.exe imports $dll, which would load from the program's folder first" ;;
+    esac
+done
 
 if [ $failures -eq 0 ]; then
     echo "make dist: $zip and $setup, identical in two runs, version $version: passed"

@@ -170,7 +170,13 @@ TEST(Installer, SilentInstallWorksAndSilentUninstallLeavesNothing)
         ADD_FAILURE() << "the installed conversion.dll does not load";
     }
 
-    // The installed program starts, and its fixed-size capture lands on the clipboard.
+    // The installed program starts, and its fixed-size capture lands on the clipboard, even with
+    // stand-ins of the system's libraries beside it that lack every function (as a folder of
+    // downloads may hold): it takes those libraries from the system folder only.
+    const std::wstring planted[] = {dir + L"\\winspool.drv", dir + L"\\windowscodecs.dll"};
+    for (const std::wstring& standIn : planted) {
+        ASSERT_TRUE(CopyFileW(dll.c_str(), standIn.c_str(), TRUE)) << standIn;
+    }
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
@@ -188,6 +194,9 @@ TEST(Installer, SilentInstallWorksAndSilentUninstallLeavesNothing)
     EXPECT_EQ(captured.height, 480);
     PostMessageW(main, WM_COMMAND, ID_tuichu, 0);
     ASSERT_EQ(WaitForSingleObject(process.hProcess, kDeadlineMs), WAIT_OBJECT_0);
+    for (const std::wstring& standIn : planted) {
+        DeleteFileW(standIn.c_str());
+    }
 
     // The uninstaller runs from a copy of itself, so the files go a little after it returns.
     ASSERT_EQ(Launch(L"\"" + uninstaller + L"\" /S"), 0u);
