@@ -14,10 +14,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:-all}
 
 # Building conversion.dll needs libjpeg-turbo's Debian sources (nasm and dpkg-dev to build and
-# unpack them); Wine needs Xvfb where there is no display, a CJK font for the captions and Wine's
-# own Marlett for the caption buttons; the screenshot of a displayless start uses xwd.
+# unpack them), and configuring a Windows build the GoogleTest sources; Wine needs Xvfb where
+# there is no display, a CJK font for the captions and Wine's own Marlett for the caption
+# buttons; the screenshot of a displayless start uses xwd.
 packages=(
-    cmake ninja-build make python3 nasm dpkg-dev
+    cmake ninja-build make python3 nasm dpkg-dev googletest
     wine wine64
     xvfb x11-utils x11-apps fonts-wqy-microhei fonts-wine
 )
@@ -29,7 +30,7 @@ else
 fi
 if [ "$what" != run ]; then
     packages+=(
-        g++ clang-format git googletest libgtest-dev
+        g++ clang-format git libgtest-dev
         g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine32:i386
         imagemagick cups printer-driver-cups-pdf libcups2:i386 poppler-utils
         libjpeg-turbo-progs clang libclang-rt-14-dev
