@@ -12,8 +12,12 @@
 #include <vector>
 
 #include "app/ImageFile.h"
+#include "app/PictureHeader.h"
+#include "base/MappedFile_win.h"
 #include "base/ReplacingFile_win.h"
+#include "base/SystemLibrary_win.h"
 #include "convert/codec/Bmp.h"
+#include "convert/codec/Codec.h"
 
 namespace kavlor {
 
@@ -184,8 +188,13 @@ ImageLoad Decode(const std::wstring& path)
     if (!PictureSizeAllowed(width, height)) {
         return Failed(width == 0 || height == 0 ? ImageLoadError::Damaged : ImageLoadError::TooLarge);
     }
+    static const auto convert =
+        SystemFunction<decltype(WICConvertBitmapSource)>(L"windowscodecs.dll", "WICConvertBitmapSource");
+    if (!convert) {
+        return Failed(ImageLoadError::UnknownKind);
+    }
     ComPtr<IWICBitmapSource> bgr;
-    if (hr = WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr); FAILED(hr)) {
+    if (hr = convert(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr); FAILED(hr)) {
         return Failed(LoadErrorFrom(hr));
     }
     const UINT stride = width * 4;
@@ -225,30 +234,11 @@ ImageLoad Decode(const std::wstring& path)
 // BMP files go through the program's own reader, which takes every valid BMP (Wine's WIC refuses
 // some, such as 32-bit files with unusual bit fields). What it refuses as damaged goes on to WIC,
 // whose answer then gives the reason shown. Nothing when the file is no BMP or cannot be read here.
-std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
+std::optional<ImageLoad> LoadOwnBmp(MappedFile& file)
 {
-    std::vector<uint8_t> bytes;
-    {
-        UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        LARGE_INTEGER size{};
-        if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 2 ||
-            static_cast<uint64_t>(size.QuadPart) > kMaxOwnBmpBytes) {
-            return std::nullopt;
-        }
-        uint8_t magic[2] = {};
-        DWORD got = 0;
-        if (!ReadFile(file.get(), magic, 2, &got, nullptr) || got != 2 || !LooksLikeBmp(magic)) {
-            return std::nullopt;
-        }
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        std::copy(magic, magic + 2, bytes.begin());
-        for (size_t done = 2; done < bytes.size(); done += got) {
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(kBandBytes, bytes.size() - done));
-            if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
-                return std::nullopt;
-            }
-        }
+    const std::span<const uint8_t> bytes = file.bytes();
+    if (file.fileBytes() > kMaxOwnBmpBytes || !LooksLikeBmp(bytes)) {
+        return std::nullopt;
     }
     BmpSize size;
     switch (ReadBmpSize(bytes, size)) {
@@ -272,12 +262,62 @@ std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
     if (CodecError error = ReadBmp(bytes, raster); error != CodecError::None) {
         return error == CodecError::TooLarge ? std::optional(Failed(ImageLoadError::TooLarge)) : std::nullopt;
     }
-    bytes = std::vector<uint8_t>();
+    file.Unmap();
     const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / raster.stride), 1, height);
     return FillScreenBitmap(width, height, bandRows, 24, [&](UINT top, UINT, const void*& pixels) {
         pixels = raster.Row(static_cast<int32_t>(top));
         return ImageLoadError::None;
     });
+}
+
+// A raster's rows as a decoder's canvas.
+class RasterCanvas : public PixelCanvas {
+public:
+    explicit RasterCanvas(Raster& raster) : PixelCanvas(3), m_raster(raster) {}
+    uint8_t* Row(int32_t y) override { return m_raster.Row(y); }
+
+private:
+    Raster& m_raster;
+};
+
+ImageLoadError LoadErrorFrom(CodecError error)
+{
+    return error == CodecError::TooLarge ? ImageLoadError::TooLarge : ImageLoadError::Damaged;
+}
+
+// JPEG files, known by their contents whatever their name, go through the codec that
+// conversion.dll uses (libjpeg-turbo, with its limits and its rules for damaged data). The
+// size in the header decides before any pixel memory is taken; the pixels are decoded straight
+// into the picture's bitmap where the screen takes 32-bit pixels.
+ImageLoad LoadOwnJpeg(std::span<const uint8_t> bytes)
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    if (CodecError error = ReadJpegSize(bytes, width, height); error != CodecError::None) {
+        return Failed(LoadErrorFrom(error));
+    }
+    if (ScreenTakesDib32()) {
+        Dib32 target(static_cast<UINT>(width), static_cast<UINT>(height));
+        if (!target.Created()) {
+            return Failed(ImageLoadError::OutOfMemory);
+        }
+        if (CodecError error = ReadJpegPixels(bytes, target); error != CodecError::None) {
+            return Failed(LoadErrorFrom(error));
+        }
+        return target.Finish();
+    }
+    Raster raster{width, height, (static_cast<uint32_t>(width) * 3 + 3) & ~3u, 0, 0, {}};
+    raster.pixels.resize(size_t{raster.stride} * static_cast<size_t>(height));
+    RasterCanvas canvas(raster);
+    if (CodecError error = ReadJpegPixels(bytes, canvas); error != CodecError::None) {
+        return Failed(LoadErrorFrom(error));
+    }
+    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / raster.stride), 1, static_cast<UINT>(height));
+    return FillScreenBitmap(static_cast<UINT>(width), static_cast<UINT>(height), bandRows, 24,
+                            [&](UINT top, UINT, const void*& pixels) {
+                                pixels = raster.Row(static_cast<int32_t>(top));
+                                return ImageLoadError::None;
+                            });
 }
 
 std::wstring FullPath(const std::wstring& path)
@@ -307,9 +347,32 @@ ImageLoad LoadPictureFile(const std::wstring& path)
         return Failed(ImageLoadError::Missing);
     }
     try {
-        if (std::optional<ImageLoad> own = LoadOwnBmp(path)) {
+        // Mapped, not copied: the largest picture allowed comes in a file of some 400 MB, which a
+        // 32-bit process can hardly hold twice beside the bitmap made from it. Beyond that size
+        // only the start is mapped, which holds every header and all of a picture within the limit.
+        MappedFile file(path, kMaxOwnBmpBytes);
+        const std::span<const uint8_t> bytes = file.bytes();
+        if (bytes.empty()) {
+            return Decode(path);  // empty or not readable here: the system's decoders say why
+        }
+        if (LooksLikeJpeg(bytes)) {
+            return LoadOwnJpeg(bytes);
+        }
+        if (std::optional<ImageLoad> own = LoadOwnBmp(file)) {
             return std::move(*own);
         }
+        if (!LooksLikeBmp(bytes)) {
+            // The system's decoders take the whole picture before they tell its size: the header
+            // tells it first. Formats whose header is not read here are not handed to them.
+            const DeclaredSize declared = ReadDeclaredSize(bytes);
+            if (declared.format == PictureFormat::Other) {
+                return Failed(ImageLoadError::UnknownKind);
+            }
+            if (declared.width > 0 && declared.height > 0 && !PictureSizeAllowed(declared.width, declared.height)) {
+                return Failed(ImageLoadError::TooLarge);
+            }
+        }
+        file.Unmap();
         return Decode(path);
     } catch (const std::bad_alloc&) {
         return Failed(ImageLoadError::OutOfMemory);

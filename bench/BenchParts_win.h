@@ -11,6 +11,8 @@ void BenchKeyCapture(double xwdMs);
 // Save of a 1920x1080 picture next to a bare GetDIBits + WriteFile, and open of a 1920x1080
 // BMP and JPEG next to a bare decode through the Windows imaging component.
 void BenchFiles();
+// Open of a small JPEG whose header claims a huge picture: time to the refusal, memory added.
+void BenchHugeHeader();
 // One erase+draw pair of the selection frame with its label, as each mouse message of a drag
 // costs, next to the four bare PatBlt calls of the frame alone.
 void BenchSelectionFrame();

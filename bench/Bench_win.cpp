@@ -63,6 +63,8 @@ int main()
     const double xwdMs = argv && argc > 2 ? std::wcstod(argv[2], nullptr) : 0;
     LocalFree(argv);
 
+    // First, while the process's peak memory is still its own at start.
+    bench::BenchHugeHeader();
     bench::BenchCapture();
     bench::BenchKeyCapture(xwdMs);
     bench::BenchFiles();

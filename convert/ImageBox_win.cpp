@@ -6,50 +6,15 @@
 
 #include "app/ImageFile_win.h"
 #include "base/Handles.h"
+#include "base/MappedFile_win.h"
 #include "convert/Preview.h"
 
 namespace kavlor {
 
-namespace {
-
-// The file's bytes, mapped rather than read: a preview touches only the pages it samples.
-class MappedFile {
-public:
-    explicit MappedFile(const std::wstring& path)
-    {
-        UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        LARGE_INTEGER size{};
-        if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-            static_cast<uint64_t>(size.QuadPart) > SIZE_MAX / 2) {
-            return;
-        }
-        UniqueFile mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        if (!mapping) {
-            return;
-        }
-        m_view = static_cast<const uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-        m_size = m_view ? static_cast<size_t>(size.QuadPart) : 0;
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    ~MappedFile()
-    {
-        if (m_view) {
-            UnmapViewOfFile(m_view);
-        }
-    }
-    std::span<const uint8_t> bytes() const { return {m_view, m_size}; }
-
-private:
-    const uint8_t* m_view = nullptr;
-    size_t m_size = 0;
-};
-
-}  // namespace
-
 PicturePtr LoadPreviewPicture(const std::wstring& path, SIZE size)
 {
     Raster preview;
+    // Mapped rather than read: a preview touches only the pages it samples.
     if (DecodePreview(MappedFile(path).bytes(), size.cx, size.cy, preview) != CodecError::None) {
         return LoadPictureFile(path).picture;  // another kind of picture, for the system's decoders
     }

@@ -24,4 +24,15 @@ CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
 CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& sink, int32_t fitWidth,
                                  int32_t fitHeight);
 
+// Whether the bytes start like a JPEG file (a start-of-image marker and the next marker).
+bool LooksLikeJpeg(std::span<const uint8_t> file);
+// Reads a JPEG file's headers up to its first scan and gives the picture's size: nothing is
+// decoded and no pixel memory taken. TooLarge over PictureSizeAllowed, Damaged when the headers
+// are no JPEG's or are cut short.
+CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& height);
+// Decodes a JPEG file into `canvas`, which has the size ReadJpegSize gives, with the same limits
+// and rules for damaged data as the conversion. On failure the canvas holds whatever was decoded
+// before the damage was found.
+CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas);
+
 }  // namespace kavlor

@@ -162,10 +162,11 @@ void PutU32(uint8_t* p, uint32_t value)
     }
 }
 
-// CMYK as Adobe writes it (inverted, flagged by its APP14 marker) or plain, to blue-green-red.
-void CmykToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* out)
+// CMYK as Adobe writes it (inverted, flagged by its APP14 marker) or plain, to blue-green-red,
+// with a fourth byte of 0 when the output has four bytes a pixel.
+void CmykToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* out, int outBytes)
 {
-    for (int x = 0; x < width; ++x) {
+    for (int x = 0; x < width; ++x, out += outBytes) {
         uint32_t c = cmyk[4 * x];
         uint32_t m = cmyk[4 * x + 1];
         uint32_t y = cmyk[4 * x + 2];
@@ -176,10 +177,103 @@ void CmykToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* out)
             y = 255 - y;
             k = 255 - k;
         }
-        out[3 * x] = static_cast<uint8_t>((y * k + 127) / 255);
-        out[3 * x + 1] = static_cast<uint8_t>((m * k + 127) / 255);
-        out[3 * x + 2] = static_cast<uint8_t>((c * k + 127) / 255);
+        out[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        out[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        out[2] = static_cast<uint8_t>((c * k + 127) / 255);
+        if (outBytes == 4) {
+            out[3] = 0;
+        }
     }
+}
+
+// What a decode is told once the header is read: the output's size and kind, and the resolution.
+struct JpegPicture {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool grey = false;
+    int32_t xPixelsPerMetre = 0;
+    int32_t yPixelsPerMetre = 0;
+};
+
+// The decoding that every reader of JPEG shares: the limits, the rules for damaged data, and
+// greyscale, CMYK and YCCK files. `pixelBytes` is what the output takes a pixel: 0 for the
+// file's own kind (one byte of grey, or blue-green-red), 3 or 4 for blue-green-red always (and
+// a zero byte). `begin(picture)` takes the output's memory once its size is known and must not
+// throw; `rowAt(y)` then gives where each output row from the top goes. A size to fit lets the
+// decoder scale in the frequency domain, which costs a fraction of a full decode.
+template <typename Begin, typename RowAt>
+CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t fitHeight, int pixelBytes, Begin begin,
+                      RowAt rowAt)
+{
+    std::vector<uint8_t> cmykRow;
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof(cinfo));
+    ErrorHandler errors;
+    InitErrors(errors);
+    ScanLimit progress{};
+    progress.pub.progress_monitor = CheckScans;
+    cinfo.err = &errors.pub;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return ErrorOf(errors);
+    }
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+    cinfo.progress = &progress.pub;
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height)) {
+        jpeg_destroy_decompress(&cinfo);
+        return CodecError::TooLarge;
+    }
+    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const int outBytes = pixelBytes != 0 ? pixelBytes : grey ? 1 : 3;
+    cinfo.out_color_space = cmyk            ? JCS_CMYK
+                            : outBytes == 1 ? JCS_GRAYSCALE
+                            : outBytes == 4 ? JCS_EXT_BGRX
+                                            : JCS_EXT_BGR;
+    for (unsigned denominator = 8; denominator > 1 && fitWidth > 0 && fitHeight > 0; denominator /= 2) {
+        // Three quarters of the size asked for is near enough for a picture that is stretched.
+        if (cinfo.image_width / denominator * 4 >= static_cast<JDIMENSION>(fitWidth) * 3 &&
+            cinfo.image_height / denominator * 4 >= static_cast<JDIMENSION>(fitHeight) * 3) {
+            cinfo.scale_num = 1;
+            cinfo.scale_denom = denominator;
+            break;
+        }
+    }
+    jpeg_calc_output_dimensions(&cinfo);
+    const JpegPicture picture{static_cast<int32_t>(cinfo.output_width), static_cast<int32_t>(cinfo.output_height),
+                              outBytes == 1, PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density),
+                              PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.Y_density)};
+    CodecError begun = begin(picture);
+    if (begun == CodecError::None && cmyk) {
+        try {
+            cmykRow.resize(static_cast<size_t>(picture.width) * 4);
+        } catch (const std::bad_alloc&) {
+            begun = CodecError::TooLarge;
+        }
+    }
+    if (begun != CodecError::None) {
+        jpeg_destroy_decompress(&cinfo);
+        return begun;
+    }
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        uint8_t* row = rowAt(static_cast<int32_t>(cinfo.output_scanline));
+        JSAMPROW target = cmyk ? cmykRow.data() : row;
+        jpeg_read_scanlines(&cinfo, &target, 1);
+        if (cmyk) {
+            CmykToBgr(cmykRow.data(), picture.width, cinfo.saw_Adobe_marker != FALSE, row, outBytes);
+        } else if (outBytes == 4) {
+            for (int32_t x = 0; x < picture.width; ++x) {
+                row[4 * x + 3] = 0;  // libjpeg-turbo fills the unused byte with 255
+            }
+        }
+    }
+    // Every pixel is decoded: whatever follows the last scan is not read.
+    jpeg_destroy_decompress(&cinfo);
+    return CodecError::None;
 }
 
 }  // namespace
@@ -242,88 +336,84 @@ CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink)
 }
 
 // The JPEG is decoded straight into the pixel area of the BMP file, bottom row last in the
-// JPEG and first in the file, so the decoded picture exists once in memory. A size to fit lets
-// the decoder scale in the frequency domain, which costs a fraction of a full decode.
+// JPEG and first in the file, so the decoded picture exists once in memory.
 CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& sink, int32_t fitWidth,
                                  int32_t fitHeight)
 {
     std::vector<uint8_t> file;
-    std::vector<uint8_t> cmykRow;
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof(cinfo));
-    ErrorHandler errors;
-    InitErrors(errors);
-    ScanLimit progress{};
-    progress.pub.progress_monitor = CheckScans;
-    cinfo.err = &errors.pub;
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return ErrorOf(errors);
-    }
-    jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
-    cinfo.progress = &progress.pub;
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height)) {
-        jpeg_destroy_decompress(&cinfo);
-        return CodecError::TooLarge;
-    }
-    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    for (unsigned denominator = 8; denominator > 1 && fitWidth > 0 && fitHeight > 0; denominator /= 2) {
-        // Three quarters of the size asked for is near enough for a picture that is stretched.
-        if (cinfo.image_width / denominator * 4 >= static_cast<JDIMENSION>(fitWidth) * 3 &&
-            cinfo.image_height / denominator * 4 >= static_cast<JDIMENSION>(fitHeight) * 3) {
-            cinfo.scale_num = 1;
-            cinfo.scale_denom = denominator;
-            break;
+    BmpLayout layout{};
+    int32_t height = 0;
+    auto begin = [&](const JpegPicture& picture) {
+        const uint16_t bitCount = picture.grey ? 8 : 24;
+        const std::optional<BmpLayout> planned = PlanBmp(picture.width, picture.height, bitCount);
+        if (!planned) {
+            return CodecError::TooLarge;
         }
-    }
-    jpeg_calc_output_dimensions(&cinfo);
-    const auto width = static_cast<int32_t>(cinfo.output_width);
-    const auto height = static_cast<int32_t>(cinfo.output_height);
-    const uint16_t bitCount = grey ? 8 : 24;
-    const std::optional<BmpLayout> layout = PlanBmp(width, height, bitCount);
-    if (!layout) {
-        jpeg_destroy_decompress(&cinfo);
-        return CodecError::TooLarge;
-    }
-    try {
-        file.resize(layout->fileBytes);
-        cmykRow.resize(cmyk ? static_cast<size_t>(width) * 4 : 0);
-    } catch (const std::bad_alloc&) {
-        jpeg_destroy_decompress(&cinfo);
-        return CodecError::TooLarge;
-    }
-    const auto headers =
-        BmpHeaders(*layout, width, height, bitCount, PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density));
-    std::memcpy(file.data(), headers.data(), headers.size());
-    PutU32(&file[42], static_cast<uint32_t>(PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.Y_density)));
-    for (uint32_t i = 0; i < layout->colorCount; ++i) {
-        uint8_t* entry = &file[headers.size() + 4 * i];
-        entry[0] = entry[1] = entry[2] = static_cast<uint8_t>(i);
-    }
-
-    jpeg_start_decompress(&cinfo);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        uint8_t* row = &file[layout->pixelOffset +
-                             static_cast<size_t>(layout->stride) * (cinfo.output_height - 1 - cinfo.output_scanline)];
-        JSAMPROW target = cmyk ? cmykRow.data() : row;
-        jpeg_read_scanlines(&cinfo, &target, 1);
-        if (cmyk) {
-            CmykToBgr(cmykRow.data(), width, cinfo.saw_Adobe_marker != FALSE, row);
+        layout = *planned;
+        height = picture.height;
+        try {
+            file.resize(layout.fileBytes);
+        } catch (const std::bad_alloc&) {
+            return CodecError::TooLarge;
         }
+        const auto headers = BmpHeaders(layout, picture.width, picture.height, bitCount, picture.xPixelsPerMetre);
+        std::memcpy(file.data(), headers.data(), headers.size());
+        PutU32(&file[42], static_cast<uint32_t>(picture.yPixelsPerMetre));
+        for (uint32_t i = 0; i < layout.colorCount; ++i) {
+            uint8_t* entry = &file[headers.size() + 4 * i];
+            entry[0] = entry[1] = entry[2] = static_cast<uint8_t>(i);
+        }
+        return CodecError::None;
+    };
+    auto rowAt = [&](int32_t y) {
+        return &file[layout.pixelOffset + static_cast<size_t>(layout.stride) * static_cast<size_t>(height - 1 - y)];
+    };
+    if (CodecError error = DecodeJpeg(jpeg, fitWidth, fitHeight, 0, begin, rowAt); error != CodecError::None) {
+        return error;
     }
-    // Every pixel is decoded: whatever follows the last scan is not read.
-    jpeg_destroy_decompress(&cinfo);
     return sink(file.data(), file.size()) ? CodecError::None : CodecError::WriteFailed;
 }
 
 CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink)
 {
     return ConvertJpegToSmallBmp(jpeg, sink, 0, 0);
+}
+
+}  // namespace kavlor
+
+namespace kavlor {
+
+bool LooksLikeJpeg(std::span<const uint8_t> file)
+{
+    return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF;
+}
+
+CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& height)
+{
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof(cinfo));
+    ErrorHandler errors;
+    InitErrors(errors);
+    cinfo.err = &errors.pub;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return ErrorOf(errors);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const bool allowed = PictureSizeAllowed(cinfo.image_width, cinfo.image_height);
+    width = static_cast<int32_t>(cinfo.image_width);
+    height = static_cast<int32_t>(cinfo.image_height);
+    jpeg_destroy_decompress(&cinfo);
+    return allowed ? CodecError::None : CodecError::TooLarge;
+}
+
+CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas)
+{
+    return DecodeJpeg(
+        jpeg, 0, 0, canvas.bytesPerPixel, [](const JpegPicture&) { return CodecError::None; },
+        [&](int32_t y) { return canvas.Row(y); });
 }
 
 }  // namespace kavlor

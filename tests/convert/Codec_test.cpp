@@ -346,12 +346,26 @@ TEST(Jpeg, EveryKindOfJpegReads)
     for (const auto& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.kind));
         CodecError error;
-        const std::vector<uint8_t> bmp = Collect(ConvertJpegToBmp, EncodeTestJpeg(photo, row.kind), error);
+        const std::vector<uint8_t> jpeg = EncodeTestJpeg(photo, row.kind);
+        const std::vector<uint8_t> bmp = Collect(ConvertJpegToBmp, jpeg, error);
         ASSERT_EQ(error, CodecError::None);
         EXPECT_EQ(bmp[28], row.bits);
         Raster read;
         ASSERT_EQ(ReadBmp(bmp, read), CodecError::None);
         EXPECT_GE(Psnr(row.expected, read), 35);
+        // The main window's open: the size from the header alone, then the same pixels in the
+        // screen's four bytes.
+        int32_t width = 0;
+        int32_t height = 0;
+        ASSERT_TRUE(LooksLikeJpeg(jpeg));
+        const size_t sos = SegmentAt(jpeg, 0xDA);
+        const size_t headers = sos + 2 + (jpeg[sos + 2] << 8 | jpeg[sos + 3]);
+        ASSERT_EQ(ReadJpegSize(std::span(jpeg.data(), headers), width, height), CodecError::None);
+        ASSERT_EQ(width, photo.width);
+        ASSERT_EQ(height, photo.height);
+        WideCanvas wide(width, height);
+        ASSERT_EQ(ReadJpegPixels(jpeg, wide), CodecError::None);
+        EXPECT_EQ(wide.pixels, Widened(read));
     }
 }
 
@@ -396,7 +410,19 @@ TEST(Jpeg, DamagedJpegsEndInAnErrorNeverInAGuess)
         std::copy(row.bytes.begin(), row.bytes.end(), file.begin() + static_cast<ptrdiff_t>(row.at));
         Collect(ConvertJpegToBmp, file, error);
         EXPECT_EQ(error, row.expected);
+        WideCanvas wide(64, 48);
+        EXPECT_EQ(ReadJpegPixels(file, wide), row.expected);
     }
+    // The size check needs no more than the headers: a few bytes claiming 30000 x 30000 pixels.
+    std::vector<uint8_t> claim(good.begin(), good.begin() + static_cast<ptrdiff_t>(sos));
+    claim[sof + 5] = claim[sof + 7] = 0x75;
+    claim[sof + 6] = claim[sof + 8] = 0x30;
+    int32_t width = 0;
+    int32_t height = 0;
+    EXPECT_EQ(ReadJpegSize(claim, width, height), CodecError::Damaged);  // cut before its scan
+    claim.insert(claim.end(), good.begin() + static_cast<ptrdiff_t>(sos),
+                 good.begin() + static_cast<ptrdiff_t>(sos) + 14);
+    EXPECT_EQ(ReadJpegSize(claim, width, height), CodecError::TooLarge);
     // A valid progressive file with far more scans than any real one: refused, as a hostile file
     // of many scans over a large picture would keep the decoder busy for minutes.
     Collect(ConvertJpegToBmp, EncodeTestJpeg(PhotoLike(16, 16), JpegKind::ManyScans), error);

@@ -43,21 +43,21 @@ int HostileTally::Count(const std::string& outcome) const
     return found == m_counts.end() ? 0 : found->second;
 }
 
-double HostileTally::Print(const char* entryPoint) const
+double HostileTally::Print(const char* entryPoint, bool privateBytes) const
 {
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
     const double peakMb = static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20);
+    const double privateMb = static_cast<double>(memory.PeakPagefileUsage) / (1 << 20);
     std::printf("%s: %d hostile cases\n", entryPoint, m_total);
     for (const auto& [outcome, count] : m_counts) {
         std::printf("  %-40s %5d\n", outcome.c_str(), count);
     }
     std::printf("  slowest case %.3f s (%s)\n", m_slowest, m_slowestLabel.c_str());
-    std::printf("  peak working set %.0f MB, peak private bytes %.0f MB\n", peakMb,
-                static_cast<double>(memory.PeakPagefileUsage) / (1 << 20));
+    std::printf("  peak working set %.0f MB, peak private bytes %.0f MB\n", peakMb, privateMb);
     std::fflush(stdout);
-    return peakMb;
+    return privateBytes ? privateMb : peakMb;
 }
 
 double Seconds()

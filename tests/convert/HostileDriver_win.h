@@ -21,8 +21,9 @@ public:
     void Timed(const std::string& label, double seconds);
     int Count(const std::string& outcome) const;
     // One line per outcome, the slowest case, and the peak working set and private bytes of
-    // this process (Wine counts private bytes as paged); returns the peak working set in MB.
-    double Print(const char* entryPoint) const;
+    // this process (Wine counts private bytes as paged); returns the peak working set in MB, or
+    // with `privateBytes` the peak private bytes (which leave out the pages of mapped files).
+    double Print(const char* entryPoint, bool privateBytes = false) const;
 
 private:
     std::map<std::string, int> m_counts;

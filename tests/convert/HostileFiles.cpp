@@ -478,7 +478,13 @@ void AddJpeg(Collector& out, const char* name, const Bytes& jpeg)
             Bytes copy = jpeg;
             copy[s.at + 5] = copy[s.at + 7] = 0xFF;
             copy[s.at + 6] = copy[s.at + 8] = 0xDC;
-            out.Add(Damage::FieldValue, true, label + "-claims-65500x65500", std::move(copy));
+            out.Add(Damage::FieldValue, true, label + "-claims-65500x65500", copy);
+            // Sides within the limit, but 900 megapixels.
+            if (label == "jpg-baseline" || label == "jpg-progressive") {
+                copy[s.at + 5] = copy[s.at + 7] = 0x75;
+                copy[s.at + 6] = copy[s.at + 8] = 0x30;
+                out.Add(Damage::Odd, true, label + "-claiming-30000x30000", std::move(copy));
+            }
         }
     }
     Bytes noEnd(jpeg.begin(), jpeg.end() - 2);
@@ -488,6 +494,39 @@ void AddJpeg(Collector& out, const char* name, const Bytes& jpeg)
         junk.push_back(Noise(i));
     }
     out.Add(Damage::Segment, true, label + "-junk-after-EOI", std::move(junk));
+}
+
+// CRC-32 of PNG chunks (and zlib's), bit by bit.
+uint32_t Crc32(const uint8_t* data, size_t size)
+{
+    uint32_t crc = 0xFFFFFFFF;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = crc >> 1 ^ (0xEDB88320 & (0 - (crc & 1)));
+        }
+    }
+    return ~crc;
+}
+
+// A PNG of 30000 x 30000 pixels with valid chunks, whose image data ends after one byte: the
+// system's decoder takes the picture's memory before it finds out.
+Bytes PngClaimingAHugePicture()
+{
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const char* type, Bytes body) {
+        const uint32_t size = static_cast<uint32_t>(body.size());
+        png.insert(png.end(), {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)});
+        const size_t start = png.size();
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), body.begin(), body.end());
+        const uint32_t crc = Crc32(&png[start], png.size() - start);
+        png.insert(png.end(), {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)});
+    };
+    chunk("IHDR", {0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30, 8, 2, 0, 0, 0});
+    chunk("IDAT", {0x78, 0x01, 0x01, 0x01, 0x00, 0xFE, 0xFF, 0x00, 0x00, 0x01, 0x00, 0x01});  // one stored 0
+    chunk("IEND", {});
+    return png;
 }
 
 void AddOdd(Collector& out)
@@ -513,6 +552,11 @@ void AddOdd(Collector& out)
     out.Add(Damage::Odd, false, "bmp-only-file-header", {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0});
     out.Add(Damage::Odd, true, "jpg-SOI-EOI", {0xFF, 0xD8, 0xFF, 0xD9});
     out.Add(Damage::Odd, true, "jpg-SOI-SOI", {0xFF, 0xD8, 0xFF, 0xD8, 0xFF, 0xD8});
+    // PNG and GIF headers claiming 30,000 x 30,000 pixels in a few dozen bytes.
+    out.Add(Damage::Odd, false, "png-claiming-30000x30000", PngClaimingAHugePicture());
+    out.Add(Damage::Odd, false, "gif-claiming-30000x30000",
+            {'G', 'I',  'F', '8', '9', 'a', 0x30, 0x75, 0x30, 0x75, 0x80, 0, 0, 0,    0,    0, 255, 255,
+             255, 0x2C, 0,   0,   0,   0,   0x30, 0x75, 0x30, 0x75, 0,    2, 2, 0x4C, 0x01, 0, 0x3B});
     // A BMP header claiming 30,000 x 30,000 pixels over a file of the size that takes: too large.
     Bytes claim = bmp;
     Set(claim, 18, 4, 30000);
@@ -537,6 +581,16 @@ void AddOdd(Collector& out)
 }
 
 }  // namespace
+
+HostileFile LargestPlainBmp()
+{
+    Bytes header = EncodeBmp(PhotoLike(1, 1), BmpFormat{});
+    header.resize(54);
+    Set(header, 18, 4, 10000);
+    Set(header, 22, 4, 10000);
+    Set(header, 34, 4, 0);  // no image size: it follows from the sides
+    return {"bmp-plain-10000x10000", Damage::None, false, header, 54 + uint64_t{30000} * 10000};
+}
 
 const char* DamageName(Damage damage)
 {
@@ -570,17 +624,21 @@ std::vector<HostileFile> HostileSample(size_t count)
     for (size_t i = 0; i < all.size(); ++i) {
         byKind[static_cast<size_t>(all[i].damage)].push_back(i);
     }
-    // Small kinds give all they have; the rest is shared evenly among the larger ones.
+    // The odd files, each made by hand, all come; then small kinds give all they have, and the
+    // rest is shared evenly among the larger ones.
     std::array<size_t, kDamageKinds> order{};
     for (size_t k = 0; k < kDamageKinds; ++k) {
         order[k] = k;
     }
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return byKind[a].size() < byKind[b].size(); });
+    const size_t odd = static_cast<size_t>(Damage::Odd);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return (a == odd) != (b == odd) ? a == odd : byKind[a].size() < byKind[b].size();
+    });
     std::vector<size_t> chosen;
     size_t left = count;
     for (size_t n = 0; n < kDamageKinds; ++n) {
         const std::vector<size_t>& kind = byKind[order[n]];
-        const size_t take = std::min(kind.size(), left / (kDamageKinds - n));
+        const size_t take = std::min(kind.size(), n == 0 ? left : left / (kDamageKinds - n));
         for (size_t j = 0; j < take; ++j) {
             chosen.push_back(kind[j * kind.size() / take]);
         }

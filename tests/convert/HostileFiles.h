@@ -31,9 +31,11 @@ struct HostileFile {
     uint64_t fileBytes = 0;  // when larger than `bytes`: the file goes on with zeros to this size
 };
 
+// The largest picture allowed as a plain 24-bit BMP: a 300 MB file, zeros after the header.
+HostileFile LargestPlainBmp();
 // Every hostile file, thousands of them.
 std::vector<HostileFile> HostileFiles();
-// About `count` of them, spread evenly over every kind of damage.
+// About `count` of them: every odd file, the rest spread evenly over every kind of damage.
 std::vector<HostileFile> HostileSample(size_t count);
 // A unique file name for the index-th file of a set: in turn plain, with spaces, in Chinese,
 // and with a character that no ANSI code page holds (U+2603). The extension is .bmp or .jpg.
