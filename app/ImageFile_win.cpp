@@ -232,7 +232,7 @@ std::optional<ImageLoad> LoadOwnBmp(const std::wstring& path)
         UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         LARGE_INTEGER size{};
-        if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 2 ||
+        if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 2 ||
             static_cast<uint64_t>(size.QuadPart) > kMaxOwnBmpBytes) {
             return std::nullopt;
         }
