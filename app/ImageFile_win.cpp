@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/ImageFile.h"
+#include "convert/codec/ImageFile.h"
 #include "base/ReplacingFile_win.h"
 #include "convert/codec/Bmp.h"
 

@@ -24,9 +24,10 @@ if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
     status=1
 fi
 
-# The window layer (base/) lies below the program (app/) and includes nothing of it.
-if grep -rn '#include "app/' base/; then
-    echo "base/ includes headers of app/: move what it needs down, or pass it in."
+# The window layer (base/) lies below the program (app/) and includes nothing of it; nor do the
+# codec and conversion.dll, which are built without the program.
+if grep -rn '#include "app/' base/ convert/codec/ convert/dll/; then
+    echo "base/, convert/codec/ or convert/dll/ include headers of app/: move what they need down, or pass it in."
     status=1
 fi
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ImageFile.h"
+#include "convert/codec/ImageFile.h"
 #include "base/Handles.h"
 #include "base/ReplacingFile_win.h"
 #include "convert/ConversionNames.h"
