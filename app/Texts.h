@@ -33,6 +33,9 @@ inline constexpr const wchar_t* kImageTooLarge = L"图像太大:宽或高超过 
 inline constexpr const wchar_t* kImageOutOfMemory = L"内存不足,无法载入这个图像。";
 inline constexpr const wchar_t* kClipboardBusy =
     L"无法把截取的图像放入剪贴板:剪贴板正被其他程序使用。图像框中的图像没有改变,请稍后再试。";
+inline constexpr const wchar_t* kNothingToCapture =
+    L"没有可以捕捉的内容:窗口不存在、已最小化或者大小为零。图像框中的图像没有改变。";
+inline constexpr const wchar_t* kCaptureNoBitmap = L"无法创建截取的图像:内存或系统资源不足。图像框中的图像没有改变。";
 inline constexpr const wchar_t* kNothingToSave = L"没有可以保存的图像。";
 inline constexpr const wchar_t* kCannotSaveImage = L"无法保存图像文件:";
 inline constexpr const wchar_t* kSaveNoPixels = L"无法读取图像的内容。";

@@ -234,7 +234,7 @@ TEST_F(Selection, OnlyTheLeftButtonStartsAndEndsIt)
 // The empty rectangle draws nothing and copies nothing; the picture and clipboard stay.
 TEST_F(Selection, ClickWithoutMovingSelectsNothing)
 {
-    window().Picture1().SetPicture(CaptureScreen());
+    window().Picture1().SetPicture(CaptureScreen().picture);
     PicturePtr before = window().Picture1().GetPicture();
     DWORD clipboard = GetClipboardSequenceNumber();
     Command(ID_zidingyi);
@@ -253,7 +253,7 @@ TEST_F(Selection, ABusyClipboardKeepsThePicture)
 {
     // The message box gives the main window back the foreground: keep it clear of the area.
     SetWindowPos(window().Hwnd(), nullptr, kArea.right + 20, kArea.bottom + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    window().Picture1().SetPicture(CaptureScreen());
+    window().Picture1().SetPicture(CaptureScreen().picture);
     PicturePtr before = window().Picture1().GetPicture();
     ClipboardHolder holder;
     ASSERT_TRUE(holder.holding());
