@@ -1,7 +1,11 @@
 // Window grabs, capture targets and the screen-to-clipboard copy.
 #include "capture/Capture_win.h"
 
+#include <dwmapi.h>
+
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "base/Units.h"
@@ -82,17 +86,43 @@ Captured CaptureScreen()
 
 namespace {
 
-// The whole window, frame included. A window that is not there leaves the rectangle at zeros:
-// nothing to capture.
+// The frame a composing desktop shows for the window, without the invisible resize borders that
+// its window rectangle counts in; nothing where the desktop does not tell. The desktop's library
+// comes from the system folder only, and only on first use: the program starts without it.
+std::optional<Rect> ShownFrame(HWND hwnd)
+{
+    using GetAttribute = decltype(&DwmGetWindowAttribute);
+    static const GetAttribute getAttribute = [] {
+        wchar_t folder[MAX_PATH] = L"";
+        UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) {
+            return GetAttribute{};
+        }
+        HMODULE dwm = LoadLibraryExW((std::wstring(folder, length) + L"\\dwmapi.dll").c_str(), nullptr, 0);
+        return dwm ? reinterpret_cast<GetAttribute>(
+                         reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                   : GetAttribute{};
+    }();
+    RECT frame{};
+    if (!getAttribute || FAILED(getAttribute(hwnd, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)))) {
+        return std::nullopt;
+    }
+    return Rect{frame.left, frame.top, frame.right, frame.bottom};
+}
+
+// The whole window, frame included, as the screen shows it. A window that is not there leaves
+// the rectangle at zeros: nothing to capture.
 Captured CaptureWholeWindow(HWND hwnd)
 {
     RECT outer{};
     GetWindowRect(hwnd, &outer);
-    auto size = Extent(Rect{outer.left, outer.top, outer.right, outer.bottom});
-    if (!size) {
+    const Rect window{outer.left, outer.top, outer.right, outer.bottom};
+    if (!Extent(window)) {
         return {nullptr, CaptureFailure::NothingToCapture};
     }
-    return CaptureWindow(hwnd, false, 0, 0, size->cx, size->cy);
+    const Rect taken = VisibleWindowRect(window, hwnd ? ShownFrame(hwnd) : std::nullopt);
+    return CaptureWindow(hwnd, false, taken.left - window.left, taken.top - window.top, taken.right - taken.left,
+                         taken.bottom - taken.top);
 }
 
 }  // namespace
