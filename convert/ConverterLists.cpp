@@ -7,9 +7,16 @@ namespace kavlor {
 
 namespace {
 
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+// A drive's root keeps its backslash: "D:" alone names the drive's own current directory, which
+// may be any folder of it.
 std::wstring WithoutTrailingBackslash(std::wstring_view folder)
 {
-    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) {
+    while (folder.size() > 1 && IsSeparator(folder.back()) && !(folder.size() == 3 && folder[1] == L':')) {
         folder.remove_suffix(1);
     }
     return std::wstring(folder);
@@ -53,7 +60,9 @@ ChosenFiles ParseChosenFiles(std::wstring_view dialogResult)
 std::wstring EntryPath(std::wstring_view folder, std::wstring_view entry)
 {
     std::wstring path(folder);
-    path += L'\\';
+    if (path.empty() || !IsSeparator(path.back())) {
+        path += L'\\';
+    }
     path += entry;
     return path;
 }

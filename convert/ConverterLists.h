@@ -11,13 +11,13 @@ namespace kavlor {
 // single file, or the folder followed by the names, all zero-separated and ended by an empty
 // text.
 struct ChosenFiles {
-    std::wstring folder;  // without a trailing backslash: "D:" for a drive's root
+    std::wstring folder;  // without a trailing backslash, except a drive's root: "D:\"
     std::vector<std::wstring> names;
     bool single = false;  // one file: it joins the list instead of replacing it
 };
 ChosenFiles ParseChosenFiles(std::wstring_view dialogResult);
 
-// The path of a list entry: its folder, a backslash and the entry.
+// The path of a list entry: its folder, a backslash unless the folder ends with one, and the entry.
 std::wstring EntryPath(std::wstring_view folder, std::wstring_view entry);
 
 // The last three characters of an upper-case entry name (fewer for a shorter name).

@@ -16,10 +16,11 @@ TEST(ConverterLists, ChosenFilesFromTheDialogResult)
     };
     const Row rows[] = {
         {L"D:\\pics\\a.bmp\0\0"s, {L"D:\\pics", {L"a.bmp"}, true}},
-        {L"D:\\a.bmp\0\0"s, {L"D:", {L"a.bmp"}, true}},
+        {L"D:\\a.bmp\0\0"s, {L"D:\\", {L"a.bmp"}, true}},
         {L"D:\\my pics\0A.BMP\0my photo 1.bmp\0图片 2.bmp\0\0"s,
          {L"D:\\my pics", {L"A.BMP", L"my photo 1.bmp", L"图片 2.bmp"}, false}},
-        {L"D:\\\0b.jpg\0a.jpg\0\0"s, {L"D:", {L"b.jpg", L"a.jpg"}, false}},
+        {L"D:\\\0b.jpg\0a.jpg\0\0"s, {L"D:\\", {L"b.jpg", L"a.jpg"}, false}},
+        {L"D:\\pics\\\0a.jpg\0b.jpg\0\0"s, {L"D:\\pics", {L"a.jpg", L"b.jpg"}, false}},
         {L"\0"s, {L"", {}, false}},
     };
     for (const Row& row : rows) {
@@ -28,7 +29,8 @@ TEST(ConverterLists, ChosenFilesFromTheDialogResult)
         EXPECT_EQ(chosen.names, row.expected.names);
         EXPECT_EQ(chosen.single, row.expected.single);
     }
-    EXPECT_EQ(EntryPath(L"D:", L"a.bmp"), L"D:\\a.bmp");
+    EXPECT_EQ(EntryPath(L"D:\\", L"a.bmp"), L"D:\\a.bmp");
+    EXPECT_EQ(EntryPath(L"D:\\pics", L"a.bmp"), L"D:\\pics\\a.bmp");
 }
 
 TEST(ConverterLists, KeysCaptionsAndPlans)
