@@ -178,18 +178,25 @@ void ConverterWindow::ConvertListedFiles()
     if (m_running) {
         return;
     }
-    m_running = true;
-    // However the run ends, the window takes input and runs again afterwards.
-    struct RunEnd {
-        ConverterWindow& window;
+    // However the run ends, the window takes input and runs again afterwards. Made in place:
+    // a temporary would end the run before it began, and a command sent to the window while it
+    // shows its progress would start a second run inside this one.
+    class RunEnd {
+    public:
+        explicit RunEnd(ConverterWindow& window) : m_window(window) { m_window.m_running = true; }
+        RunEnd(const RunEnd&) = delete;
+        RunEnd& operator=(const RunEnd&) = delete;
         ~RunEnd()
         {
             DropWaitingInput();
-            EnableWindow(window.Control(Command1), TRUE);
-            window.m_running = false;
+            EnableWindow(m_window.Control(Command1), TRUE);
+            m_window.m_running = false;
         }
+
+    private:
+        ConverterWindow& m_window;
     };
-    std::optional<RunEnd> end(RunEnd{*this});
+    std::optional<RunEnd> end(std::in_place, *this);
     HWND list1 = Control(List1);
     HWND list2 = Control(List2);
     EnableWindow(Control(Command1), FALSE);

@@ -331,8 +331,8 @@ TEST_F(ConverterTest, DamagedLibraryIsReportedAndTheWindowStaysUsable)
     EXPECT_NE(GetFileAttributesW(pictures.file(L"A.JPG").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// A long run shows its progress and never looks hung; input given meanwhile does not start
-// another run.
+// A long run shows its progress and never looks hung; neither input given meanwhile nor a
+// command sent to the window while it shows its progress starts another run.
 TEST_F(ConverterTest, LongRunShowsItsProgress)
 {
     TempDir pictures;
@@ -356,7 +356,9 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
             DWORD_PTR count = 0;
             if (SendMessageTimeoutW(list2, LB_GETCOUNT, 0, 0, SMTO_BLOCK, 1000, &count) && count > 0 &&
                 count < kFiles) {
-                midway = static_cast<int>(count);
+                if (midway.exchange(static_cast<int>(count)) == 0) {
+                    SendMessageTimeoutW(hwnd, WM_COMMAND, ID_plzh_zhuanhuan, 0, SMTO_BLOCK, 1000, nullptr);
+                }
             }
             hung = hung || IsHungAppWindow(hwnd);
             Sleep(50);  // sampling another thread's window
