@@ -1,6 +1,8 @@
 // Texts of the converter window: chosen files, extension keys, captions and entry plans.
 #include "convert/ConverterLists.h"
 
+#include <algorithm>
+
 #include "convert/ConversionNames.h"
 
 namespace kavlor {
@@ -87,6 +89,24 @@ EntryPlan PlanEntry(std::wstring_view upperName)
         return EntryPlan::TooShort;
     }
     return ConvertsToJpeg(upperName) ? EntryPlan::BmpToJpg : EntryPlan::JpgToBmp;
+}
+
+std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryNames,
+                                      const std::vector<std::wstring>& producedNames,
+                                      const std::function<bool(const std::wstring&)>& exists)
+{
+    std::vector<Overwrite> overwrites;
+    overwrites.reserve(producedNames.size());
+    for (const std::wstring& produced : producedNames) {
+        if (produced.empty()) {
+            overwrites.push_back(Overwrite::Nothing);
+        } else if (std::find(entryNames.begin(), entryNames.end(), produced) != entryNames.end()) {
+            overwrites.push_back(Overwrite::Entry);
+        } else {
+            overwrites.push_back(exists(produced) ? Overwrite::ExistingFile : Overwrite::Nothing);
+        }
+    }
+    return overwrites;
 }
 
 }  // namespace kavlor

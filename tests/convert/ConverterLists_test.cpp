@@ -56,5 +56,17 @@ TEST(ConverterLists, KeysCaptionsAndPlans)
     }
 }
 
+// a.bmp and a.jpg listed together would each destroy the other; B.JPG is another file that is
+// already there; an entry too short to produce anything replaces nothing.
+TEST(ConverterLists, OverwritesOfARun)
+{
+    const std::vector<std::wstring> entries = {L"A.BMP", L"A.JPG", L"B.BMP", L"C.JPG", L"AB"};
+    const std::vector<std::wstring> produced = {L"A.JPG", L"A.BMP", L"B.JPG", L"C.BMP", L""};
+    auto exists = [](const std::wstring& name) { return name == L"A.JPG" || name == L"A.BMP" || name == L"B.JPG"; };
+    EXPECT_EQ(FindOverwrites(entries, produced, exists),
+              (std::vector<Overwrite>{Overwrite::Entry, Overwrite::Entry, Overwrite::ExistingFile, Overwrite::Nothing,
+                                      Overwrite::Nothing}));
+}
+
 }  // namespace
 }  // namespace kavlor

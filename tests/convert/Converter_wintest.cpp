@@ -235,6 +235,32 @@ TEST_F(ConverterTest, FailedEntriesAreListedAndReported)
     EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
 }
 
+// No entry of the run is replaced: a.bmp and a.jpg would destroy each other. Another file of a
+// produced name is replaced only when the user says so, asked once before the first conversion.
+TEST_F(ConverterTest, RunReplacesNoEntryAndAsksBeforeReplacingOtherFiles)
+{
+    TempDir pictures;
+    WriteSolidPicture(pictures.file(L"a.bmp"), kRed);
+    WriteSolidPicture(pictures.file(L"a.jpg"), kBlue);
+    WriteSolidPicture(pictures.file(L"b.bmp"), kGreen);
+    WriteSolidPicture(pictures.file(L"B.JPG"), kYellow);
+    Choose(pictures.path(), L"\"a.bmp\" \"a.jpg\" \"b.bmp\"");
+    const std::wstring entriesKept =
+        L"以下文件没有转换成功:\nA.BMP: 转换后的文件会覆盖列表中的另一个源文件,所以没有转换"
+        L"\nA.JPG: 转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
+    for (int answer : {IDNO, IDYES}) {
+        MessageBoxAnswerer question(L"Kavlor", {}, answer);
+        EXPECT_EQ(Run(),
+                  answer == IDNO ? entriesKept + L"\nB.BMP: 已有同名的转换后文件,按您的选择保留了它" : entriesKept);
+        EXPECT_EQ(question.text(), L"以下转换后的文件已经存在:\nB.JPG\n\n要替换这些文件吗?");
+        EXPECT_EQ(Entries(W::List2), (std::vector<std::wstring>{L"A.JPG", L"A.BMP", L"B.JPG"}));
+        for (auto [name, color] : {std::pair{L"a.bmp", kRed}, std::pair{L"a.jpg", kBlue},
+                                   std::pair{L"B.JPG", answer == IDNO ? kYellow : kGreen}}) {
+            EXPECT_TRUE(NearColor(PictureColor(pictures.file(name)).value_or(0), color)) << name;
+        }
+    }
+}
+
 // At a drive's root the folder keeps its backslash: "C:" alone would mean C:'s own current
 // directory, which is elsewhere.
 TEST_F(ConverterTest, RunInADrivesRootFolder)
