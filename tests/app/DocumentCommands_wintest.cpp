@@ -314,20 +314,21 @@ TEST_F(DocumentCommands, BadFilesGiveAMessageAndChangeNothing)
 struct SpiCall {
     UINT action = 0;
     UINT param = 0;
-    std::string text;
+    std::wstring text;
     UINT winIni = 0;
 };
 SpiCall gSpiCall;
 
-BOOL WINAPI FailingSystemParametersInfoA(UINT action, UINT param, PVOID value, UINT winIni)
+BOOL WINAPI FailingSystemParametersInfoW(UINT action, UINT param, PVOID value, UINT winIni)
 {
-    gSpiCall = {action, param, static_cast<const char*>(value), winIni};
+    gSpiCall = {action, param, static_cast<const wchar_t*>(value), winIni};
     return FALSE;
 }
 
+// The path goes to the system as it is, also where the ANSI code page cannot hold it.
 TEST_F(DocumentCommands, WallpaperIsTheLastOpenedFileOrTheTextAFullScreenCaptureLeft)
 {
-    const std::wstring file = Bmp(L"wall.bmp", 4, 4);
+    const std::wstring file = Bmp(L"wall \u2603 \u56fe.bmp", 4, 4);
     RunWithDialog(ID_open, file);
     Command(ID_shezhi);
     EXPECT_EQ(Wallpaper(), file);
@@ -348,7 +349,7 @@ TEST_F(DocumentCommands, WallpaperRefusedBySystemGivesTheMessage)
     window().State().CurrentImagePath = L"C:\\pics\\wall.bmp";
     struct StagedFailure {
         DocumentServices real = ActiveDocumentServices();
-        StagedFailure() { ActiveDocumentServices().systemParametersInfoA = &FailingSystemParametersInfoA; }
+        StagedFailure() { ActiveDocumentServices().systemParametersInfoW = &FailingSystemParametersInfoW; }
         ~StagedFailure() { ActiveDocumentServices() = real; }
     } staged;
     MessageBoxAnswerer answer(texts::kNoticeTitle);
@@ -356,7 +357,7 @@ TEST_F(DocumentCommands, WallpaperRefusedBySystemGivesTheMessage)
     EXPECT_EQ(answer.text(), L"设置墙纸失败!");
     EXPECT_EQ(gSpiCall.action, 20u);
     EXPECT_EQ(gSpiCall.param, 0xFFFFFFFFu);
-    EXPECT_EQ(gSpiCall.text, "C:\\pics\\wall.bmp");
+    EXPECT_EQ(gSpiCall.text, L"C:\\pics\\wall.bmp");
     EXPECT_EQ(gSpiCall.winIni, 1u);
 }
 
