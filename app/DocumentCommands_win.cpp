@@ -111,10 +111,11 @@ void MainWindow::huatu_Click()
 }
 
 // The converter takes the main window's place until its exit command brings it back.
+// The converter is shown first: should it fail to appear, the main window is still there.
 void MainWindow::plzhuan_Click()
 {
-    ShowWindow(m_hwnd, SW_HIDE);
     m_plzh->Show();
+    ShowWindow(m_hwnd, SW_HIDE);
 }
 
 void MainWindow::open_Click()

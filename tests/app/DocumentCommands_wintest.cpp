@@ -12,6 +12,7 @@
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "base/Handles.h"
+#include "convert/ConverterWindow_win.h"
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
 #include "tests/app/DocumentTestSupport_win.h"
@@ -359,6 +360,30 @@ TEST_F(DocumentCommands, WallpaperRefusedBySystemGivesTheMessage)
     EXPECT_EQ(gSpiCall.param, 0xFFFFFFFFu);
     EXPECT_EQ(gSpiCall.text, L"C:\\pics\\wall.bmp");
     EXPECT_EQ(gSpiCall.winIni, 1u);
+}
+
+// The converter window is shown before the main window goes: when it cannot be made, the main
+// window stays.
+TEST_F(DocumentCommands, ConverterThatCannotBeShownLeavesTheMainWindow)
+{
+    HHOOK refuse = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            wchar_t name[64] = L"";
+            if (code == HCBT_CREATEWND) {
+                GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64);
+            }
+            return std::wstring(name) == ConverterWindow::kClassName ? 1
+                                                                     : CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    {
+        MessageBoxAnswerer failure(texts::kAppTitle);
+        Command(ID_plzhuan);
+        EXPECT_TRUE(failure.answered());
+    }
+    UnhookWindowsHookEx(refuse);
+    EXPECT_TRUE(IsWindowVisible(window().Hwnd()));
 }
 
 TEST_F(DocumentCommands, PaintProgramComesFromTheSystemPathNeverTheCurrentDirectory)
