@@ -111,10 +111,11 @@ void MainWindow::huatu_Click()
 }
 
 // The converter takes the main window's place until its exit command brings it back.
+// The converter is shown first: should it fail to appear, the main window is still there.
 void MainWindow::plzhuan_Click()
 {
-    ShowWindow(m_hwnd, SW_HIDE);
     m_plzh->Show();
+    ShowWindow(m_hwnd, SW_HIDE);
 }
 
 void MainWindow::open_Click()
@@ -187,8 +188,10 @@ void MainWindow::shezhi_Click()
 {
     // The wallpaper source is the text of CurrentImagePath, not the picture shown: after a
     // full-screen capture from the menu it is a handle number, which the system may refuse.
-    std::string path = AnsiFromWide(m_state.CurrentImagePath);
-    if (!ActiveDocumentServices().systemParametersInfoA(SPI_SETDESKWALLPAPER, static_cast<UINT>(-1), path.data(),
+    // The wide call takes the path as it is; through the ANSI one, a path the code page cannot
+    // hold would arrive as another path.
+    std::wstring path = m_state.CurrentImagePath;
+    if (!ActiveDocumentServices().systemParametersInfoW(SPI_SETDESKWALLPAPER, static_cast<UINT>(-1), path.data(),
                                                         SPIF_UPDATEINIFILE)) {
         // The window's own pointer goes back to its arrow. The application-wide crosshair of
         // an armed region selection is not the window's and stays.

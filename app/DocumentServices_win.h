@@ -6,7 +6,7 @@
 namespace kavlor {
 
 struct DocumentServices {
-    decltype(&SystemParametersInfoA) systemParametersInfoA = &SystemParametersInfoA;
+    decltype(&SystemParametersInfoW) systemParametersInfoW = &SystemParametersInfoW;
 };
 
 // The services the main window's document commands call.

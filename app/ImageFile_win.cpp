@@ -11,13 +11,13 @@
 #include <optional>
 #include <vector>
 
-#include "app/ImageFile.h"
 #include "app/PictureHeader.h"
 #include "base/MappedFile_win.h"
 #include "base/ReplacingFile_win.h"
 #include "base/SystemLibrary_win.h"
 #include "convert/codec/Bmp.h"
 #include "convert/codec/Codec.h"
+#include "convert/codec/ImageFile.h"
 
 namespace kavlor {
 

@@ -15,6 +15,7 @@
 namespace kavlor {
 
 enum class ClipboardCopy;
+struct Captured;
 class AboutWindow;
 class ConverterWindow;
 class HelpWindow;
@@ -82,6 +83,8 @@ public:
 
     // Steps the menu and the tool bar share.
     void RunAutomaticCapture();
+    // Puts a capture's picture into Picture1, or says why there is none; true for a picture.
+    bool ShowCapture(const Captured& captured);
     void ArmSelection();
     void CaptureFixedSize(int width, int height);
     // After a capture was put on the clipboard: the picture box

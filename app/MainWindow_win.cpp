@@ -282,11 +282,11 @@ void MainWindow::Toolbar1_ButtonClick(const std::wstring& key)
     // full-screen button leaves CurrentImagePath alone and the contact button mails the
     // second address.
     if (key == L"buzuoqp") {
-        m_picture1.SetPicture(CaptureScreen());
+        ShowCapture(CaptureScreen());
     } else if (key == L"buzuoqkou") {
-        m_picture1.SetPicture(CaptureForm(m_hwnd));
+        ShowCapture(CaptureForm(m_hwnd));
     } else if (key == L"buzuobufen") {
-        m_picture1.SetPicture(CaptureClient(m_hwnd));
+        ShowCapture(CaptureClient(m_hwnd));
     } else if (key == L"zidongbzuo") {
         RunAutomaticCapture();
     } else if (key == L"zxingbuzuo") {

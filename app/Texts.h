@@ -33,6 +33,9 @@ inline constexpr const wchar_t* kImageTooLarge = L"图像太大:宽或高超过 
 inline constexpr const wchar_t* kImageOutOfMemory = L"内存不足,无法载入这个图像。";
 inline constexpr const wchar_t* kClipboardBusy =
     L"无法把截取的图像放入剪贴板:剪贴板正被其他程序使用。图像框中的图像没有改变,请稍后再试。";
+inline constexpr const wchar_t* kNothingToCapture =
+    L"没有可以捕捉的内容:窗口不存在、已最小化或者大小为零。图像框中的图像没有改变。";
+inline constexpr const wchar_t* kCaptureNoBitmap = L"无法创建截取的图像:内存或系统资源不足。图像框中的图像没有改变。";
 inline constexpr const wchar_t* kNothingToSave = L"没有可以保存的图像。";
 inline constexpr const wchar_t* kCannotSaveImage = L"无法保存图像文件:";
 inline constexpr const wchar_t* kSaveNoPixels = L"无法读取图像的内容。";
@@ -77,6 +80,12 @@ inline constexpr const wchar_t* kReasonCannotWrite = L"无法写入转换后的�
 inline constexpr const wchar_t* kReasonTooShort = L"文件名太短,无法得出转换后的名称";
 inline constexpr const wchar_t* kReasonNameNotAnsi = L"文件名含有系统代码页无法表示的字符";
 inline constexpr const wchar_t* kReasonOther = L"转换程序库报告错误 ";
+inline constexpr const wchar_t* kReasonWouldReplaceEntry = L"转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
+inline constexpr const wchar_t* kReasonKeptExisting = L"已有同名的转换后文件,按您的选择保留了它";
+inline constexpr const wchar_t* kReplaceExistingFiles = L"以下转换后的文件已经存在:";
+inline constexpr const wchar_t* kReplaceExistingQuestion = L"要替换这些文件吗?";
+inline constexpr const wchar_t* kMoreFilesBefore = L"……另有 ";
+inline constexpr const wchar_t* kMoreFilesAfter = L" 个文件。";
 
 // The About window and the system-information tool.
 inline constexpr const wchar_t* kOkButton = L"确   定";

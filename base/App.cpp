@@ -174,6 +174,11 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
     MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
 }
 
+bool AskYesNo(HWND owner, const std::wstring& text, const std::wstring& title)
+{
+    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
+}
+
 namespace {
 const wchar_t* gFailureText = L"";
 const wchar_t* gFailureTitle = L"";

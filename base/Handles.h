@@ -49,13 +49,18 @@ using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
 using UniqueAccel = UniqueHandle<HACCEL, DestroyAcceleratorTable>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
 
-inline void CloseHandleIfValid(HANDLE h)
-{
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-    }
-}
-using UniqueFile = UniqueHandle<HANDLE, CloseHandleIfValid>;
+// A kernel handle: a file, a mapping, a process. CreateFile reports failure as
+// INVALID_HANDLE_VALUE where the other calls give null; the owner keeps both as null, its one
+// empty value, so that `if (file)` says whether there is a file.
+class UniqueFile : public UniqueHandle<HANDLE, CloseHandle> {
+public:
+    UniqueFile() = default;
+    explicit UniqueFile(HANDLE handle) : UniqueHandle(Valid(handle)) {}
+    void reset(HANDLE handle = nullptr) { UniqueHandle::reset(Valid(handle)); }
+
+private:
+    static HANDLE Valid(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? nullptr : handle; }
+};
 
 // A device context from GetDC or GetWindowDC; ReleaseDC needs the window it came from.
 class WindowDC {

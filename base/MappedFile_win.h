@@ -19,7 +19,7 @@ public:
     {
         UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         LARGE_INTEGER size{};
-        if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) {
+        if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) {
             return;
         }
         m_fileBytes = static_cast<uint64_t>(size.QuadPart);

@@ -60,16 +60,16 @@ bool RenameOver(HANDLE file, const std::wstring& target)
 ReplacingFile::ReplacingFile(const std::wstring& folder, const wchar_t* prefix)
 {
     static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100 && m_file.get() == INVALID_HANDLE_VALUE; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         m_path = folder + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
                  L"-" + std::to_wstring(++counter) + L".tmp";
         m_file.reset(CreateFileW(m_path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
-        if (m_file.get() == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+        if (!m_file && GetLastError() != ERROR_FILE_EXISTS) {
             break;
         }
     }
-    if (m_file.get() == INVALID_HANDLE_VALUE) {
+    if (!m_file) {
         m_path.clear();
         return;
     }

@@ -28,7 +28,7 @@ public:
 
 private:
     std::wstring m_path;
-    UniqueFile m_file{INVALID_HANDLE_VALUE};
+    UniqueFile m_file;
     bool m_deletesOnClose = false;
 };
 

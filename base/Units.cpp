@@ -38,11 +38,11 @@ double TwipsFromPixels(int32_t pixels, int dpi)
     return pixels * TwipsPerPixel(dpi);
 }
 
+// Divided as they are: rounding the twips per pixel first (7.5 at 192 dpi becomes 8) would cut
+// the screen short wherever the display's dpi does not divide 1440.
 int32_t ScreenPixelsFromTwips(double screenTwips, double twipsPerPixel)
 {
-    int32_t twips = RoundHalfEven(screenTwips).value_or(0);
-    int32_t perPixel = RoundHalfEven(twipsPerPixel).value_or(0);
-    return perPixel > 0 ? twips / perPixel : 0;
+    return twipsPerPixel > 0 ? RoundHalfEven(screenTwips / twipsPerPixel).value_or(0) : 0;
 }
 
 int32_t HimetricFromPixels(int32_t pixels, int dpi)

@@ -18,8 +18,7 @@ double TwipsPerPixel(int dpi);
 int32_t PixelsFromTwips(double twips, int dpi);
 double TwipsFromPixels(int32_t pixels, int dpi);
 
-// Screen size the full-screen capture asks for: the screen's size in twips and the twips per
-// pixel are each rounded first, then divided with the remainder dropped.
+// Screen size in pixels from its size in twips: exactly the screen's pixels at every dpi.
 int32_t ScreenPixelsFromTwips(double screenTwips, double twipsPerPixel);
 
 // Size of a bitmap in HIMETRIC (hundredths of a millimetre) on a display of `dpi`.

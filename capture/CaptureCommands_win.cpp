@@ -12,21 +12,33 @@ namespace kavlor {
 
 void MainWindow::buzuoqping_Click()
 {
-    PicturePtr picture = CaptureScreen();
-    m_picture1.SetPicture(picture);
-    if (picture) {
-        m_state.CurrentImagePath = std::to_wstring(picture->Handle());
+    Captured captured = CaptureScreen();
+    if (ShowCapture(captured)) {
+        m_state.CurrentImagePath = std::to_wstring(captured.picture->Handle());
     }
 }
 
 void MainWindow::buzuockou_Click()
 {
-    m_picture1.SetPicture(CaptureForm(m_hwnd));
+    ShowCapture(CaptureForm(m_hwnd));
 }
 
 void MainWindow::buzuobfeng_Click()
 {
-    m_picture1.SetPicture(CaptureClient(m_hwnd));
+    ShowCapture(CaptureClient(m_hwnd));
+}
+
+// A capture that gave no picture leaves the current one in place and says why.
+bool MainWindow::ShowCapture(const Captured& captured)
+{
+    if (captured.picture) {
+        m_picture1.SetPicture(captured.picture);
+        return true;
+    }
+    ShowMessage(m_hwnd,
+                captured.failure == CaptureFailure::NoBitmap ? texts::kCaptureNoBitmap : texts::kNothingToCapture,
+                texts::kNoticeTitle);
+    return false;
 }
 
 void MainWindow::zdongbuzuo_Click()
@@ -45,7 +57,7 @@ void MainWindow::RunAutomaticCapture()
     if (!m_hwnd) {
         return;  // the window was closed during the wait
     }
-    m_picture1.SetPicture(CaptureActiveWindow());
+    ShowCapture(CaptureActiveWindow());
     SetFocus(m_hwnd);
 }
 
@@ -82,6 +94,7 @@ void MainWindow::ShowClipboardPicture(ClipboardCopy copied)
         break;
     case ClipboardCopy::Busy:
     case ClipboardCopy::Failed: break;
+    case ClipboardCopy::NoBitmap: ShowMessage(m_hwnd, texts::kCaptureNoBitmap, texts::kNoticeTitle); return;
     case ClipboardCopy::Empty:
     case ClipboardCopy::Overflow:
     case ClipboardCopy::NoOwner: return;

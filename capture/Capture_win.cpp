@@ -1,7 +1,11 @@
 // Window grabs, capture targets and the screen-to-clipboard copy.
 #include "capture/Capture_win.h"
 
+#include <dwmapi.h>
+
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "base/Units.h"
@@ -25,14 +29,20 @@ static_assert(sizeof(LogPalette256) == 1028);
 
 }  // namespace
 
-PicturePtr CaptureWindow(HWND hWndSrc, bool Client, int32_t LeftSrc, int32_t TopSrc, int32_t WidthSrc,
-                         int32_t HeightSrc)
+// A size without area asks for nothing: a bitmap of no size would be a 1x1 stand-in.
+Captured CaptureWindow(HWND hWndSrc, bool Client, int32_t LeftSrc, int32_t TopSrc, int32_t WidthSrc, int32_t HeightSrc)
 {
+    if (WidthSrc <= 0 || HeightSrc <= 0) {
+        return {nullptr, CaptureFailure::NothingToCapture};
+    }
     // Declared in this order so that the memory DC is deleted before the window DC is released.
     WindowDC source(hWndSrc, Client ? WindowDC::Area::Client : WindowDC::Area::Window);
     UniqueDC memory(CreateCompatibleDC(source.get()));
     // Compatible with the source, not the memory DC, so that the grab keeps the screen's format.
     UniqueBitmap bitmap(CreateCompatibleBitmap(source.get(), WidthSrc, HeightSrc));
+    if (!bitmap) {
+        return {nullptr, CaptureFailure::NoBitmap};
+    }
     HGDIOBJ previousBitmap = SelectObject(memory.get(), bitmap.get());
 
     const bool hasPalette =
@@ -55,7 +65,7 @@ PicturePtr CaptureWindow(HWND hWndSrc, bool Client, int32_t LeftSrc, int32_t Top
     if (hasPalette) {
         SelectPalette(memory.get(), previousPalette, FALSE);
     }
-    return CreateBitmapPicture(std::move(bitmap), std::move(palette));
+    return {CreateBitmapPicture(std::move(bitmap), std::move(palette))};
 }
 
 PicturePtr CreateBitmapPicture(UniqueBitmap hBmp, UniquePalette hPal)
@@ -63,7 +73,7 @@ PicturePtr CreateBitmapPicture(UniqueBitmap hBmp, UniquePalette hPal)
     return Picture::Create(std::move(hBmp), std::move(hPal));
 }
 
-PicturePtr CaptureScreen()
+Captured CaptureScreen()
 {
     WindowDC screen(nullptr);
     double twipsPerPixelX = TwipsPerPixel(GetDeviceCaps(screen.get(), LOGPIXELSX));
@@ -76,34 +86,60 @@ PicturePtr CaptureScreen()
 
 namespace {
 
-// The whole window, frame included. A window that is not there leaves the rectangle at zeros
-// and asks for a grab of no size.
-PicturePtr CaptureWholeWindow(HWND hwnd)
+// The frame a composing desktop shows for the window, without the invisible resize borders that
+// its window rectangle counts in; nothing where the desktop does not tell. The desktop's library
+// comes from the system folder only, and only on first use: the program starts without it.
+std::optional<Rect> ShownFrame(HWND hwnd)
+{
+    using GetAttribute = decltype(&DwmGetWindowAttribute);
+    static const GetAttribute getAttribute = [] {
+        wchar_t folder[MAX_PATH] = L"";
+        UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) {
+            return GetAttribute{};
+        }
+        HMODULE dwm = LoadLibraryExW((std::wstring(folder, length) + L"\\dwmapi.dll").c_str(), nullptr, 0);
+        return dwm ? reinterpret_cast<GetAttribute>(
+                         reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                   : GetAttribute{};
+    }();
+    RECT frame{};
+    if (!getAttribute || FAILED(getAttribute(hwnd, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)))) {
+        return std::nullopt;
+    }
+    return Rect{frame.left, frame.top, frame.right, frame.bottom};
+}
+
+// The whole window, frame included, as the screen shows it. A window that is not there leaves
+// the rectangle at zeros: nothing to capture.
+Captured CaptureWholeWindow(HWND hwnd)
 {
     RECT outer{};
     GetWindowRect(hwnd, &outer);
-    auto size = Extent(Rect{outer.left, outer.top, outer.right, outer.bottom});
-    if (!size) {
-        return nullptr;
+    const Rect window{outer.left, outer.top, outer.right, outer.bottom};
+    if (!Extent(window)) {
+        return {nullptr, CaptureFailure::NothingToCapture};
     }
-    return CaptureWindow(hwnd, false, 0, 0, size->cx, size->cy);
+    const Rect taken = VisibleWindowRect(window, hwnd ? ShownFrame(hwnd) : std::nullopt);
+    return CaptureWindow(hwnd, false, taken.left - window.left, taken.top - window.top, taken.right - taken.left,
+                         taken.bottom - taken.top);
 }
 
 }  // namespace
 
-PicturePtr CaptureForm(HWND frmSrc)
+Captured CaptureForm(HWND frmSrc)
 {
     return CaptureWholeWindow(frmSrc);
 }
 
-PicturePtr CaptureClient(HWND frmSrc)
+Captured CaptureClient(HWND frmSrc)
 {
     RECT client{};
     GetClientRect(frmSrc, &client);
     return CaptureWindow(frmSrc, true, 0, 0, client.right - client.left, client.bottom - client.top);
 }
 
-PicturePtr CaptureActiveWindow()
+Captured CaptureActiveWindow()
 {
     return CaptureWholeWindow(GetForegroundWindow());
 }
@@ -140,6 +176,11 @@ ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)
     UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
     UniqueDC memory(CreateCompatibleDC(display.get()));
     UniqueBitmap bitmap(CreateCompatibleBitmap(display.get(), size->cx, size->cy));
+    // Checked before the clipboard is touched: emptying it for a null bitmap would lose what the
+    // user had there, and a null CF_BITMAP promises a delayed rendering that nothing would give.
+    if (!bitmap) {
+        return ClipboardCopy::NoBitmap;
+    }
     {
         SelectGuard select(memory.get(), bitmap.get());
         BitBlt(memory.get(), 0, 0, size->cx, size->cy, display.get(), rect.left, rect.top, SRCCOPY);

@@ -25,4 +25,8 @@ std::optional<int32_t> CheckedSub(int32_t a, int32_t b);
 // Width and height of a rectangle, or nothing when either subtraction would overflow.
 std::optional<Size> Extent(const Rect& r);
 
+// What a capture of a whole window takes: the frame the compositor shows, when it reported one
+// with an area inside the window's rectangle, else the window's rectangle itself.
+Rect VisibleWindowRect(const Rect& windowRect, const std::optional<Rect>& shownFrame);
+
 }  // namespace kavlor

@@ -30,11 +30,16 @@ RECT ToRECT(const Rect& r)
 
 namespace Snap {
 
-// A modal loop on the UI thread: it takes only mouse messages out of the queue and dispatches
-// nothing, so no window of the program repaints during the drag and every other message waits
-// until the selection ends. The frame is drawn by inverting the display's pixels, so each mouse
-// message costs one erase and one draw and nothing under the frame has to be saved.
-RECT TrackSelectionRect(HWND window, POINT& start)
+// A modal loop on the UI thread: it takes only mouse and key messages out of the queue and
+// dispatches nothing, so no window of the program repaints during the drag and every other message
+// waits until the selection ends. The frame is drawn by inverting the display's pixels, so each
+// mouse message costs one erase and one draw and nothing under the frame has to be saved.
+//
+// The loop waits for a release that only comes while this window holds the mouse capture. When
+// the capture goes (the system cancels the mode, another window takes it), or the button is up
+// with no release in the queue, no release will come and the drag is given up; so it is on Esc.
+// Keys pressed during the drag go nowhere else.
+std::optional<RECT> TrackSelectionRect(HWND window, POINT& start)
 {
     // The whole display, in screen coordinates. A DC that cannot be made leaves the frame
     // undrawn; the selection itself still works.
@@ -50,12 +55,27 @@ RECT TrackSelectionRect(HWND window, POINT& start)
     NormalizeRect(rect);
     DrawSelectionFrame(display.get(), rect);
 
+    const int leftButton = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     MSG msg{};
+    bool cancelled = false;
     for (;;) {
+        // The button's state is read before the queue: a release that came before the read is
+        // in the queue by then.
+        const bool buttonUp = (GetAsyncKeyState(leftButton) & 0x8000) == 0;
+        MSG key{};
+        while (PeekMessageW(&key, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+            cancelled = cancelled || (key.message == WM_KEYDOWN && key.wParam == VK_ESCAPE);
+        }
+        // Peeking also runs the messages sent to the thread, which may take the capture away.
+        const bool mouse = PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MBUTTONDBLCLK, PM_REMOVE);
+        if (cancelled || GetCapture() != window || (!mouse && buttonUp)) {
+            cancelled = true;
+            break;
+        }
         // Drain the mouse messages first and wait only when none is left: WaitMessage sleeps
         // until something new arrives, so a release already queued behind a move (a quick
         // click, a busy machine) would otherwise wait for the next movement of the mouse.
-        if (!PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MBUTTONDBLCLK, PM_REMOVE)) {
+        if (!mouse) {
             WaitMessage();
             continue;
         }
@@ -73,7 +93,12 @@ RECT TrackSelectionRect(HWND window, POINT& start)
     // Erased before the copy so that the frame is not part of the captured pixels.
     DrawSelectionFrame(display.get(), rect);
     display.reset();
-    ReleaseCapture();
+    if (GetCapture() == window) {
+        ReleaseCapture();
+    }
+    if (cancelled) {
+        return std::nullopt;
+    }
     // The loop consumed the release; the window gets it back so that Form_MouseUp runs.
     PostMessageW(window, WM_LBUTTONUP, msg.wParam, msg.lParam);
     return rect;
@@ -156,9 +181,14 @@ void MainWindow::Form_MouseDown(int button, int, float x, float y)
     }
     m_state.SelectionArmed = false;
     POINT start{RoundHalfEven(x).value_or(0), RoundHalfEven(y).value_or(0)};
-    RECT selection = Snap::TrackSelectionRect(m_hwnd, start);
+    std::optional<RECT> selection = Snap::TrackSelectionRect(m_hwnd, start);
+    if (!selection) {
+        // Given up: no release comes to put the pointer back, and nothing is captured.
+        SetAppMousePointer(AppMousePointer::Default);
+        return;
+    }
 
-    ClipboardCopy copied = CopyScreenRectToClipboard(ToRect(selection));
+    ClipboardCopy copied = CopyScreenRectToClipboard(ToRect(*selection));
     if (copied == ClipboardCopy::Overflow || copied == ClipboardCopy::NoOwner) {
         return;  // the copy stopped with an error, and the command with it
     }

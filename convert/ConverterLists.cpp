@@ -1,15 +1,24 @@
 // Texts of the converter window: chosen files, extension keys, captions and entry plans.
 #include "convert/ConverterLists.h"
 
+#include <algorithm>
+
 #include "convert/ConversionNames.h"
 
 namespace kavlor {
 
 namespace {
 
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+// A drive's root keeps its backslash: "D:" alone names the drive's own current directory, which
+// may be any folder of it.
 std::wstring WithoutTrailingBackslash(std::wstring_view folder)
 {
-    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) {
+    while (folder.size() > 1 && IsSeparator(folder.back()) && !(folder.size() == 3 && folder[1] == L':')) {
         folder.remove_suffix(1);
     }
     return std::wstring(folder);
@@ -53,7 +62,9 @@ ChosenFiles ParseChosenFiles(std::wstring_view dialogResult)
 std::wstring EntryPath(std::wstring_view folder, std::wstring_view entry)
 {
     std::wstring path(folder);
-    path += L'\\';
+    if (path.empty() || !IsSeparator(path.back())) {
+        path += L'\\';
+    }
     path += entry;
     return path;
 }
@@ -78,6 +89,24 @@ EntryPlan PlanEntry(std::wstring_view upperName)
         return EntryPlan::TooShort;
     }
     return ConvertsToJpeg(upperName) ? EntryPlan::BmpToJpg : EntryPlan::JpgToBmp;
+}
+
+std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryNames,
+                                      const std::vector<std::wstring>& producedNames,
+                                      const std::function<bool(const std::wstring&)>& exists)
+{
+    std::vector<Overwrite> overwrites;
+    overwrites.reserve(producedNames.size());
+    for (const std::wstring& produced : producedNames) {
+        if (produced.empty()) {
+            overwrites.push_back(Overwrite::Nothing);
+        } else if (std::find(entryNames.begin(), entryNames.end(), produced) != entryNames.end()) {
+            overwrites.push_back(Overwrite::Entry);
+        } else {
+            overwrites.push_back(exists(produced) ? Overwrite::ExistingFile : Overwrite::Nothing);
+        }
+    }
+    return overwrites;
 }
 
 }  // namespace kavlor

@@ -1,6 +1,7 @@
 // What the converter window works out from texts: the files an open dialog returned, the
 // extension key and direction captions of an entry, and the plan of a conversion run.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,13 +12,13 @@ namespace kavlor {
 // single file, or the folder followed by the names, all zero-separated and ended by an empty
 // text.
 struct ChosenFiles {
-    std::wstring folder;  // without a trailing backslash: "D:" for a drive's root
+    std::wstring folder;  // without a trailing backslash, except a drive's root: "D:\"
     std::vector<std::wstring> names;
     bool single = false;  // one file: it joins the list instead of replacing it
 };
 ChosenFiles ParseChosenFiles(std::wstring_view dialogResult);
 
-// The path of a list entry: its folder, a backslash and the entry.
+// The path of a list entry: its folder, a backslash unless the folder ends with one, and the entry.
 std::wstring EntryPath(std::wstring_view folder, std::wstring_view entry);
 
 // The last three characters of an upper-case entry name (fewer for a shorter name).
@@ -41,5 +42,18 @@ enum class EntryPlan {
     TooShort,  // fewer than four characters: no stem to name the result after
 };
 EntryPlan PlanEntry(std::wstring_view upperName);
+
+// What writing an entry's produced file would replace.
+enum class Overwrite {
+    Nothing,
+    Entry,         // a file that is itself an entry of the run: never replaced
+    ExistingFile,  // another file already there: replaced only when the user agrees
+};
+// For each produced name (upper case; empty where an entry produces none), what writing it would
+// replace. `entryNames` are the names the run's entries go by, upper case; `exists` tells whether
+// a file of a name is there.
+std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryNames,
+                                      const std::vector<std::wstring>& producedNames,
+                                      const std::function<bool(const std::wstring&)>& exists);
 
 }  // namespace kavlor

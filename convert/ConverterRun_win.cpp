@@ -1,5 +1,6 @@
 // The conversion run of the converter window: every listed file through conversion.dll into
 // the other format, with the results listed and previewed as they come.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -143,19 +144,24 @@ std::wstring EntryText(HWND list, int index)
     return text;
 }
 
-// The failed entries with their reasons; a long list is cut so that the message fits the screen.
-std::wstring FailureReport(const std::vector<std::wstring>& failures)
+// A header and its lines; a long list is cut so that the message fits the screen.
+std::wstring ListedText(const std::wstring& header, const std::vector<std::wstring>& lines, const wchar_t* moreAfter)
 {
     constexpr size_t kShown = 25;
-    std::wstring text = texts::kConversionFailures;
-    for (size_t i = 0; i < failures.size() && i < kShown; ++i) {
-        text += L"\n" + failures[i];
+    std::wstring text = header;
+    for (size_t i = 0; i < lines.size() && i < kShown; ++i) {
+        text += L"\n" + lines[i];
     }
-    if (failures.size() > kShown) {
-        text += L"\n" + std::wstring(texts::kMoreFailuresBefore) + std::to_wstring(failures.size() - kShown) +
-                texts::kMoreFailuresAfter;
+    if (lines.size() > kShown) {
+        text += L"\n" + std::wstring(texts::kMoreFailuresBefore) + std::to_wstring(lines.size() - kShown) + moreAfter;
     }
     return text;
+}
+
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Clicks and keys given to the window while it was busy are dropped: they were aimed at a
@@ -170,45 +176,96 @@ void DropWaitingInput()
 
 }  // namespace
 
+// One source entry as the run sees it before converting anything.
+struct RunEntry {
+    std::wstring name;  // upper case
+    EntryPlan plan = EntryPlan::TooShort;
+    std::wstring passed;              // the name the library gets: the entry's, or its short name
+    std::optional<std::string> ansi;  // that name in the ANSI code page
+    std::wstring produced;            // listed in the result list
+};
+
 // Each entry converts by its own name: BMP files to JPEG, every other to BMP. The library
 // works in the current directory, which is the source folder for the whole run; a failure is
 // listed all the same, so that both lists keep their one-to-one order, and reported at the end.
+//
+// No entry of the run is ever replaced by another's result (a.bmp and a.jpg would destroy each
+// other in turn). Other files of the produced names are replaced only if the user agrees, asked
+// once before the first conversion.
 void ConverterWindow::ConvertListedFiles()
 {
     if (m_running) {
         return;
     }
-    m_running = true;
-    // However the run ends, the window takes input and runs again afterwards.
-    struct RunEnd {
-        ConverterWindow& window;
+    // However the run ends, the window takes input and runs again afterwards. Made in place:
+    // a temporary would end the run before it began, and a command sent to the window while it
+    // shows its progress would start a second run inside this one.
+    class RunEnd {
+    public:
+        explicit RunEnd(ConverterWindow& window) : m_window(window) { m_window.m_running = true; }
+        RunEnd(const RunEnd&) = delete;
+        RunEnd& operator=(const RunEnd&) = delete;
         ~RunEnd()
         {
             DropWaitingInput();
-            EnableWindow(window.Control(Command1), TRUE);
-            window.m_running = false;
+            EnableWindow(m_window.Control(Command1), TRUE);
+            m_window.m_running = false;
         }
+
+    private:
+        ConverterWindow& m_window;
     };
-    std::optional<RunEnd> end(RunEnd{*this});
+    std::optional<RunEnd> end(std::in_place, *this);
     HWND list1 = Control(List1);
     HWND list2 = Control(List2);
     EnableWindow(Control(Command1), FALSE);
     SendMessageW(list2, LB_RESETCONTENT, 0, 0);
     const auto count = static_cast<int>(SendMessageW(list1, LB_GETCOUNT, 0, 0));
     const std::wstring folder = TextOf(Control(Label1));
+
+    std::vector<RunEntry> entries(static_cast<size_t>(count > 0 ? count : 0));
+    std::vector<std::wstring> entryNames;
+    std::vector<std::wstring> written;
+    for (int i = 0; i < count; ++i) {
+        RunEntry& entry = entries[static_cast<size_t>(i)];
+        entry.name = EntryText(list1, i);
+        CharUpperBuffW(entry.name.data(), static_cast<DWORD>(entry.name.size()));
+        entry.plan = PlanEntry(entry.name);
+        entry.produced = entry.name;
+        if (entry.plan != EntryPlan::TooShort) {
+            entry.ansi = AnsiName(folder, entry.name, entry.passed);
+            entry.produced = ProducedName(std::wstring_view(entry.passed));
+        }
+        entryNames.push_back(entry.name);
+        entryNames.push_back(entry.passed);
+        written.push_back(entry.plan != EntryPlan::TooShort && entry.ansi ? entry.produced : std::wstring());
+    }
+    std::vector<Overwrite> overwrites =
+        FindOverwrites(entryNames, written, [&](const std::wstring& name) { return IsFile(EntryPath(folder, name)); });
+    std::vector<std::wstring> existing;
+    for (size_t i = 0; i < overwrites.size(); ++i) {
+        if (overwrites[i] == Overwrite::ExistingFile &&
+            std::find(existing.begin(), existing.end(), written[i]) == existing.end()) {
+            existing.push_back(written[i]);
+        }
+    }
+    bool replaceExisting = existing.empty();
+
     std::optional<ConversionLibrary> library;
     std::optional<CurrentDirectoryKeeper> directory;
     std::wstring stopped;
     std::vector<std::wstring> failures;
     for (int i = 0; i < count && stopped.empty(); ++i) {
+        const RunEntry& entry = entries[static_cast<size_t>(i)];
+        const Overwrite overwrite = overwrites[static_cast<size_t>(i)];
         SelectEntry(List1, i);
-        std::wstring name = EntryText(list1, i);
-        CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
         SetWindowTextW(Control(Label2), folder.c_str());
-        const EntryPlan plan = PlanEntry(name);
-        std::wstring produced = name;
-        if (plan == EntryPlan::TooShort) {
-            failures.push_back(name + L": " + texts::kReasonTooShort);
+        if (entry.plan == EntryPlan::TooShort) {
+            failures.push_back(entry.name + L": " + texts::kReasonTooShort);
+        } else if (!entry.ansi) {
+            failures.push_back(entry.name + L": " + texts::kReasonNameNotAnsi);
+        } else if (overwrite == Overwrite::Entry) {
+            failures.push_back(entry.name + L": " + texts::kReasonWouldReplaceEntry);
         } else {
             if (!library) {
                 library.emplace();
@@ -220,17 +277,24 @@ void ConverterWindow::ConvertListedFiles()
                 if (!stopped.empty()) {
                     break;
                 }
+                if (!replaceExisting) {
+                    replaceExisting =
+                        AskYesNo(m_hwnd,
+                                 ListedText(texts::kReplaceExistingFiles, existing, texts::kMoreFilesAfter) + L"\n\n" +
+                                     texts::kReplaceExistingQuestion,
+                                 texts::kAppTitle);
+                }
             }
-            std::wstring passed;
-            std::optional<std::string> ansi = AnsiName(folder, name, passed);
-            produced = ProducedName(std::wstring_view(passed));
-            if (!ansi) {
-                failures.push_back(name + L": " + texts::kReasonNameNotAnsi);
-            } else if (int result = library->For(plan)(ansi->data(), 0); result != kConversionOk) {
-                failures.push_back(name + L": " + ReasonText(result));
+            if (overwrite == Overwrite::ExistingFile && !replaceExisting) {
+                failures.push_back(entry.name + L": " + texts::kReasonKeptExisting);
+            } else {
+                std::string buffer = *entry.ansi;  // the library may write into it
+                if (int result = library->For(entry.plan)(buffer.data(), 0); result != kConversionOk) {
+                    failures.push_back(entry.name + L": " + ReasonText(result));
+                }
             }
         }
-        SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(produced.c_str()));
+        SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.produced.c_str()));
         SelectEntry(List2, i);
         ShowProgress();
     }
@@ -240,7 +304,8 @@ void ConverterWindow::ConvertListedFiles()
     if (!stopped.empty()) {
         ShowMessage(m_hwnd, stopped, texts::kNoticeTitle);
     } else if (!failures.empty()) {
-        ShowMessage(m_hwnd, FailureReport(failures), texts::kNoticeTitle);
+        ShowMessage(m_hwnd, ListedText(texts::kConversionFailures, failures, texts::kMoreFailuresAfter),
+                    texts::kNoticeTitle);
     }
 }
 

@@ -65,13 +65,33 @@ std::wstring DevNamesText(const GlobalLock& names, WORD offset)
     return std::wstring(text, std::find(text, text + (chars - offset), L'\0'));
 }
 
+// The settings block, when it holds at least its public part up to dmFields and everything its
+// own sizes claim; nothing otherwise.
 DEVMODEW* DevModeOf(std::vector<BYTE>& devMode)
 {
-    return devMode.size() >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD) ? reinterpret_cast<DEVMODEW*>(devMode.data())
-                                                                          : nullptr;
+    constexpr size_t kFieldsEnd = offsetof(DEVMODEW, dmFields) + sizeof(DWORD);
+    if (devMode.size() < kFieldsEnd) {
+        return nullptr;
+    }
+    auto* mode = reinterpret_cast<DEVMODEW*>(devMode.data());
+    const size_t claimed = size_t{mode->dmSize} + mode->dmDriverExtra;
+    return mode->dmSize >= kFieldsEnd && claimed <= devMode.size() ? mode : nullptr;
 }
 
 }  // namespace
+
+// The public part of a block may end before the orientation (an older or smaller DEVMODE); the
+// bytes that follow it are the driver's own and are not written.
+bool SetOrientationIn(std::vector<BYTE>& devMode, PageOrientation orientation)
+{
+    DEVMODEW* mode = DevModeOf(devMode);
+    if (!mode || mode->dmSize < offsetof(DEVMODEW, dmOrientation) + sizeof(mode->dmOrientation)) {
+        return false;
+    }
+    mode->dmFields |= DM_ORIENTATION;
+    mode->dmOrientation = static_cast<short>(orientation);
+    return true;
+}
 
 bool ShowPrintDialog(HWND owner, const std::wstring& title, PrinterChoice& choice, DWORD& error)
 {
@@ -135,9 +155,9 @@ Printer::~Printer()
 
 void Printer::SetOrientation(PageOrientation orientation)
 {
-    DEVMODEW* mode = DevModeOf(m_choice.devMode);
-    if (!mode) {
-        // No settings came from the dialog: start from the driver's defaults for this printer.
+    if (!SetOrientationIn(m_choice.devMode, orientation)) {
+        // No settings came from the dialog, or none that hold an orientation: start from the
+        // driver's defaults for this printer.
         static const auto documentProperties =
             SystemFunction<decltype(DocumentPropertiesW)>(L"winspool.drv", "DocumentPropertiesW");
         if (!documentProperties) {
@@ -148,17 +168,16 @@ void Printer::SetOrientation(PageOrientation orientation)
         if (static_cast<LONG>(bytes) <= 0) {
             return;
         }
-        m_choice.devMode.assign(bytes, 0);
-        mode = reinterpret_cast<DEVMODEW*>(m_choice.devMode.data());
-        if (documentProperties(nullptr, nullptr, m_choice.device.data(), mode, nullptr, DM_OUT_BUFFER) != IDOK) {
-            m_choice.devMode.clear();
+        std::vector<BYTE> defaults(bytes, 0);
+        if (documentProperties(nullptr, nullptr, m_choice.device.data(), reinterpret_cast<DEVMODEW*>(defaults.data()),
+                               nullptr, DM_OUT_BUFFER) != IDOK ||
+            !SetOrientationIn(defaults, orientation)) {
             return;
         }
+        m_choice.devMode = std::move(defaults);
     }
-    mode->dmFields |= DM_ORIENTATION;
-    mode->dmOrientation = static_cast<short>(orientation);
     if (m_dc && !m_docStarted) {
-        ResetDCW(m_dc, mode);
+        ResetDCW(m_dc, DevModeOf(m_choice.devMode));
     }
 }
 

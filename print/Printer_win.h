@@ -55,6 +55,10 @@ private:
 // shown; `error` then holds CommDlgExtendedError's code (0 for a plain cancel).
 bool ShowPrintDialog(HWND owner, const std::wstring& title, PrinterChoice& choice, DWORD& error);
 
+// Sets the orientation in a settings block (a DEVMODEW and the driver's part); false, with the
+// block unchanged, when its public part does not reach the orientation.
+bool SetOrientationIn(std::vector<BYTE>& devMode, PageOrientation orientation);
+
 // Whether any printer is installed for this user.
 bool AnyPrinterInstalled();
 

@@ -3,7 +3,8 @@
 # codec's fuzz replay, the release packages, then the Windows integration tests of the i686 and
 # x86_64 builds under Wine. Each build runs its sessions one after the other, each in a private
 # Wine session beside a private CUPS scheduler: a true-colour display, a small 256-colour display,
-# and the main window's and capture tests once more at 144 dpi. The two builds run side by side.
+# the main window's and capture tests once more at 144 dpi, and the capture tests at 192 dpi. The
+# two builds run side by side.
 # Where this kernel cannot run 32-bit programs, the i686 sessions run under qemu-i386 in a user
 # namespace of their own (scripts/wine32-namespace.py); where that cannot work either, they are
 # left out, saying why. Ends with each session's time and counts, and one line totalling them.
@@ -33,9 +34,10 @@ if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
     status=1
 fi
 
-# The window layer (base/) lies below the program (app/) and includes nothing of it.
-if grep -rn '#include "app/' base/; then
-    echo "base/ includes headers of app/: move what it needs down, or pass it in."
+# The window layer (base/) lies below the program (app/) and includes nothing of it; nor do the
+# codec and conversion.dll, which are built without the program.
+if grep -rn '#include "app/' base/ convert/codec/ convert/dll/; then
+    echo "base/, convert/codec/ or convert/dll/ include headers of app/: move what they need down, or pass it in."
     status=1
 fi
 
@@ -62,9 +64,12 @@ wine_sessions() {
         scripts/wine-session.sh --screen 1280x1024x24 -- "${ctest[@]}" -L main
     step "$preset-display8" "${launch[@]}" scripts/cups-session.sh -- \
         scripts/wine-session.sh --screen 800x600x8 -- "${ctest[@]}" -L display8
-    # At 144 dpi (text and windows 1.5x); nothing prints in these.
+    # At 144 dpi (text and windows 1.5x), and the captures at 192 dpi, where a pixel is 7.5 twips;
+    # nothing prints in these.
     step "$preset-dpi144" "${launch[@]}" \
         scripts/wine-session.sh --dpi 144 --screen 1280x1024x24 -- "${ctest[@]}" -L dpi144
+    step "$preset-dpi192" "${launch[@]}" \
+        scripts/wine-session.sh --dpi 192 --screen 1280x1024x24 -- "${ctest[@]}" -L dpi192
 }
 
 sessions=()
@@ -75,13 +80,13 @@ if how=$(scripts/wine32-namespace.py --check 2>&1); then
         scale=3
     fi
     wine_sessions mingw32 $scale scripts/wine32-namespace.py -- &
-    sessions+=(mingw32-main mingw32-display8 mingw32-dpi144)
+    sessions+=(mingw32-main mingw32-display8 mingw32-dpi144 mingw32-dpi192)
 else
     echo "== The i686 build's Wine tests are left out: $how."
     echo "   Skipped with them: the 32-bit installer's test (its NSIS stub is 32-bit)."
 fi
 wine_sessions mingw64 1 &
-sessions+=(mingw64-main mingw64-display8 mingw64-dpi144)
+sessions+=(mingw64-main mingw64-display8 mingw64-dpi144 mingw64-dpi192)
 wait
 
 summary() {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/ImageFile.h"
+#include "convert/codec/ImageFile.h"
 
 namespace kavlor {
 

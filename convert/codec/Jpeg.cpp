@@ -12,7 +12,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "app/ImageFile.h"
+#include "convert/codec/ImageFile.h"
 #include "convert/codec/Bmp.h"
 #include "convert/codec/Codec.h"
 

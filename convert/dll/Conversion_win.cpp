@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ImageFile.h"
+#include "convert/codec/ImageFile.h"
 #include "base/Handles.h"
 #include "base/ReplacingFile_win.h"
 #include "convert/ConversionNames.h"
@@ -68,7 +68,7 @@ ConversionResult ReadSource(const std::wstring& name, Source& source)
     UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // Only files on disk: a device name such as CON would wait for input forever.
-    if (file.get() == INVALID_HANDLE_VALUE || GetFileType(file.get()) != FILE_TYPE_DISK) {
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) {
         return kConversionSourceUnreadable;
     }
     LARGE_INTEGER size{};

@@ -12,6 +12,7 @@
 #include "app/Texts.h"
 #include "app/resource.h"
 #include "base/Handles.h"
+#include "convert/ConverterWindow_win.h"
 #include "info/AboutWindow_win.h"
 #include "info/HelpWindow_win.h"
 #include "tests/app/DocumentTestSupport_win.h"
@@ -314,20 +315,21 @@ TEST_F(DocumentCommands, BadFilesGiveAMessageAndChangeNothing)
 struct SpiCall {
     UINT action = 0;
     UINT param = 0;
-    std::string text;
+    std::wstring text;
     UINT winIni = 0;
 };
 SpiCall gSpiCall;
 
-BOOL WINAPI FailingSystemParametersInfoA(UINT action, UINT param, PVOID value, UINT winIni)
+BOOL WINAPI FailingSystemParametersInfoW(UINT action, UINT param, PVOID value, UINT winIni)
 {
-    gSpiCall = {action, param, static_cast<const char*>(value), winIni};
+    gSpiCall = {action, param, static_cast<const wchar_t*>(value), winIni};
     return FALSE;
 }
 
+// The path goes to the system as it is, also where the ANSI code page cannot hold it.
 TEST_F(DocumentCommands, WallpaperIsTheLastOpenedFileOrTheTextAFullScreenCaptureLeft)
 {
-    const std::wstring file = Bmp(L"wall.bmp", 4, 4);
+    const std::wstring file = Bmp(L"wall \u2603 \u56fe.bmp", 4, 4);
     RunWithDialog(ID_open, file);
     Command(ID_shezhi);
     EXPECT_EQ(Wallpaper(), file);
@@ -348,7 +350,7 @@ TEST_F(DocumentCommands, WallpaperRefusedBySystemGivesTheMessage)
     window().State().CurrentImagePath = L"C:\\pics\\wall.bmp";
     struct StagedFailure {
         DocumentServices real = ActiveDocumentServices();
-        StagedFailure() { ActiveDocumentServices().systemParametersInfoA = &FailingSystemParametersInfoA; }
+        StagedFailure() { ActiveDocumentServices().systemParametersInfoW = &FailingSystemParametersInfoW; }
         ~StagedFailure() { ActiveDocumentServices() = real; }
     } staged;
     MessageBoxAnswerer answer(texts::kNoticeTitle);
@@ -356,8 +358,32 @@ TEST_F(DocumentCommands, WallpaperRefusedBySystemGivesTheMessage)
     EXPECT_EQ(answer.text(), L"设置墙纸失败!");
     EXPECT_EQ(gSpiCall.action, 20u);
     EXPECT_EQ(gSpiCall.param, 0xFFFFFFFFu);
-    EXPECT_EQ(gSpiCall.text, "C:\\pics\\wall.bmp");
+    EXPECT_EQ(gSpiCall.text, L"C:\\pics\\wall.bmp");
     EXPECT_EQ(gSpiCall.winIni, 1u);
+}
+
+// The converter window is shown before the main window goes: when it cannot be made, the main
+// window stays.
+TEST_F(DocumentCommands, ConverterThatCannotBeShownLeavesTheMainWindow)
+{
+    HHOOK refuse = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            wchar_t name[64] = L"";
+            if (code == HCBT_CREATEWND) {
+                GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64);
+            }
+            return std::wstring(name) == ConverterWindow::kClassName ? 1
+                                                                     : CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    {
+        MessageBoxAnswerer failure(texts::kAppTitle);
+        Command(ID_plzhuan);
+        EXPECT_TRUE(failure.answered());
+    }
+    UnhookWindowsHookEx(refuse);
+    EXPECT_TRUE(IsWindowVisible(window().Hwnd()));
 }
 
 TEST_F(DocumentCommands, PaintProgramComesFromTheSystemPathNeverTheCurrentDirectory)

@@ -1,4 +1,5 @@
-// The picture owns its bitmap and palette and deletes both when its last reference goes.
+// The picture owns its bitmap and palette and deletes both when its last reference goes; the
+// file owner knows one empty value.
 #include <gtest/gtest.h>
 
 #include "base/Picture.h"
@@ -44,6 +45,16 @@ TEST(Picture, NoBitmapGivesNoPictureAndReleasesThePalette)
     HPALETTE palette = OneEntryPalette();
     EXPECT_FALSE(Picture::Create(UniqueBitmap{}, UniquePalette(palette)));
     EXPECT_EQ(GetObjectType(palette), 0u);
+}
+
+// CreateFile fails with INVALID_HANDLE_VALUE, not null: the owner of a file that did not open is
+// empty all the same.
+TEST(Handles, AFileThatDidNotOpenIsNoFile)
+{
+    UniqueFile missing(
+        CreateFileW(L"C:\\no such folder\\no such file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.get(), nullptr);
 }
 
 }  // namespace

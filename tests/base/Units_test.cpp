@@ -43,13 +43,14 @@ TEST(Units, TwipsPerPixelFollowsTheDisplayDpi)
     EXPECT_EQ(PixelsFromTwips(337.5, 96), 22);
 }
 
-TEST(Units, ScreenSizeIsExactForWholeTwipsPerPixel)
+TEST(Units, ScreenSizeIsTheScreensPixelsAtEveryDpi)
 {
-    EXPECT_EQ(ScreenPixelsFromTwips(1920 * 15.0, 15.0), 1920);
-    EXPECT_EQ(ScreenPixelsFromTwips(1080 * 12.0, 12.0), 1080);
-    // 110 dpi: 13.09 twips per pixel is rounded to 13 before the integer division.
-    double perPixel = TwipsPerPixel(110);
-    EXPECT_EQ(ScreenPixelsFromTwips(1000 * perPixel, perPixel), 13091 / 13);
+    for (int dpi : {96, 110, 120, 144, 168, 192, 216}) {
+        double perPixel = TwipsPerPixel(dpi);
+        for (int32_t pixels : {1920, 1080, 1024, 1}) {
+            EXPECT_EQ(ScreenPixelsFromTwips(pixels * perPixel, perPixel), pixels) << dpi;
+        }
+    }
     EXPECT_EQ(ScreenPixelsFromTwips(100, 0.0), 0);
 }
 

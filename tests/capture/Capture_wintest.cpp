@@ -160,6 +160,24 @@ TEST_F(CaptureCommands, ABusyClipboardLeavesThePictureAndTheClipboardAsTheyWere)
     EXPECT_EQ(window().Picture1().GetPicture()->SizePixels().cx, 640);
 }
 
+// A capture with nothing to take keeps the picture and says why, and so does one whose bitmap
+// cannot be made.
+TEST_F(CaptureCommands, AFailedCaptureKeepsThePictureAndSaysWhy)
+{
+    Command(ID_buzuockou);
+    const PicturePtr before = window().Picture1().GetPicture();
+    ShowWindow(window().Hwnd(), SW_MINIMIZE);
+    {
+        MessageBoxAnswerer box(L"Kavlor 提示");
+        Command(ID_buzuobfeng);
+        EXPECT_EQ(box.text(), L"没有可以捕捉的内容:窗口不存在、已最小化或者大小为零。图像框中的图像没有改变。");
+    }
+    EXPECT_EQ(window().Picture1().GetPicture(), before);
+    Captured huge = CaptureWindow(GetDesktopWindow(), false, 0, 0, 1 << 20, 1 << 20);
+    EXPECT_FALSE(huge.picture);
+    EXPECT_EQ(huge.failure, CaptureFailure::NoBitmap);
+}
+
 TEST_F(CaptureCommands, AutomaticCaptureWaitsWhileMessagesRunThenTakesTheForegroundWindow)
 {
     PatternWindow pattern(RECT{40, 60, 340, 260});
@@ -211,7 +229,7 @@ TEST_F(CaptureCommands, AutomaticCaptureWithoutAClickTakesTheMainWindow)
     EXPECT_EQ(picture->SizePixels().cy, outer.bottom - outer.top);
 }
 
-TEST_F(CaptureCommands, RectanglesWithoutPixelsOrWithOverflowingExtentsCopyNothing)
+TEST_F(CaptureCommands, RectanglesWithoutPixelsOrABitmapCopyNothing)
 {
     PutTextOnClipboard(L"kept");
     struct Row {
@@ -223,6 +241,7 @@ TEST_F(CaptureCommands, RectanglesWithoutPixelsOrWithOverflowingExtentsCopyNothi
         {Rect{5, 5, 100, 5}, ClipboardCopy::Empty},
         {Rect{INT32_MIN, 0, INT32_MAX, 10}, ClipboardCopy::Overflow},
         {Rect{0, INT32_MAX, 10, -10}, ClipboardCopy::Overflow},
+        {Rect{0, 0, 1 << 20, 1 << 20}, ClipboardCopy::NoBitmap},  // no bitmap can be that large
     };
     for (const Row& row : rows) {
         EXPECT_EQ(CopyScreenRectToClipboard(row.rect), row.result);

@@ -27,5 +27,26 @@ TEST(ScreenRect, OverflowingSubtractionGivesNothing)
     EXPECT_FALSE(CheckedSub(-2, INT32_MAX));
 }
 
+// The compositor's frame where it gave a plausible one, the window's rectangle elsewhere.
+TEST(ScreenRect, WholeWindowCaptureTakesTheShownFrame)
+{
+    const Rect window{100, 50, 916, 689};
+    struct Row {
+        std::optional<Rect> shown;
+        Rect taken;
+    };
+    const Row rows[] = {
+        {std::nullopt, window},
+        {Rect{107, 50, 909, 682}, Rect{107, 50, 909, 682}},
+        {window, window},
+        {Rect{107, 50, 107, 682}, window},  // no width
+        {Rect{90, 50, 909, 682}, window},   // beyond the window
+        {Rect{0, 0, 0, 0}, window},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(VisibleWindowRect(window, row.shown), row.taken);
+    }
+}
+
 }  // namespace
 }  // namespace kavlor

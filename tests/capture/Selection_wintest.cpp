@@ -210,15 +210,14 @@ TEST_F(Selection, OnlyTheLeftButtonStartsAndEndsIt)
         EXPECT_EQ(GetAppMousePointer(), AppMousePointer::Crosshair);
         EXPECT_EQ(GetCapture(), window().Hwnd());
     }
-    // During the drag the frame follows the cursor through right and middle clicks and keys;
-    // none of them ends it, so the picture is the rectangle of the left release.
+    // During the drag the frame follows the cursor through right and middle clicks and keys
+    // other than Esc; none of them ends it, so the picture is the rectangle of the left release.
     Select([](Drag& d) {
         MoveMouse(100, 100);
         MouseButton(MOUSEEVENTF_LEFTDOWN);
         MoveMouse(400, 300);
         MouseButton(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP);
         d.ExpectScreen(RECT{100, 100, 400, 300}, L"300x200");
-        PressKey(VK_ESCAPE);
         PressKey('A');
         MoveMouse(300, 250);
         MouseButton(MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP);
@@ -234,13 +233,46 @@ TEST_F(Selection, OnlyTheLeftButtonStartsAndEndsIt)
 // The empty rectangle draws nothing and copies nothing; the picture and clipboard stay.
 TEST_F(Selection, ClickWithoutMovingSelectsNothing)
 {
-    window().Picture1().SetPicture(CaptureScreen());
+    window().Picture1().SetPicture(CaptureScreen().picture);
     PicturePtr before = window().Picture1().GetPicture();
     DWORD clipboard = GetClipboardSequenceNumber();
     Command(ID_zidingyi);
     MoveMouse(150, 150);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     MouseButton(MOUSEEVENTF_LEFTUP);
+    Select([](Drag& d) { d.WaitEnded(); });
+    EXPECT_EQ(window().Picture1().GetPicture(), before);
+    EXPECT_EQ(GetClipboardSequenceNumber(), clipboard);
+}
+
+// Esc, the loss of the mouse capture (the system's WM_CANCELMODE), or a press whose button is
+// already up when the drag starts end the selection at once: nothing is captured, and the picture
+// and the clipboard stay as they were.
+TEST_F(Selection, EscOrALostCaptureEndsItWithoutCapturing)
+{
+    window().Picture1().SetPicture(CaptureScreen().picture);
+    PicturePtr before = window().Picture1().GetPicture();
+    DWORD clipboard = GetClipboardSequenceNumber();
+    HWND hwnd = window().Hwnd();
+    const std::function<void()> endings[] = {
+        [] { PressKey(VK_ESCAPE); },
+        [hwnd] { SendMessageW(hwnd, WM_CANCELMODE, 0, 0); },
+    };
+    for (const auto& end : endings) {
+        Command(ID_zidingyi);
+        Select([&](Drag& d) {
+            MoveMouse(100, 100);
+            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            MoveMouse(300, 200);
+            d.ExpectScreen(RECT{100, 100, 300, 200}, L"200x100");
+            end();
+            d.WaitEnded();
+            MouseButton(MOUSEEVENTF_LEFTUP);
+        });
+    }
+    // A press that nobody made: the release will never come.
+    Command(ID_zidingyi);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     Select([](Drag& d) { d.WaitEnded(); });
     EXPECT_EQ(window().Picture1().GetPicture(), before);
     EXPECT_EQ(GetClipboardSequenceNumber(), clipboard);
@@ -253,7 +285,7 @@ TEST_F(Selection, ABusyClipboardKeepsThePicture)
 {
     // The message box gives the main window back the foreground: keep it clear of the area.
     SetWindowPos(window().Hwnd(), nullptr, kArea.right + 20, kArea.bottom + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    window().Picture1().SetPicture(CaptureScreen());
+    window().Picture1().SetPicture(CaptureScreen().picture);
     PicturePtr before = window().Picture1().GetPicture();
     ClipboardHolder holder;
     ASSERT_TRUE(holder.holding());

@@ -21,7 +21,7 @@ TEST_F(SmallPaletteDisplay, GrabCarriesACopyOfThe256EntrySystemPalette)
     GetSystemPaletteEntries(screen, 0, 256, system);
     ReleaseDC(nullptr, screen);
 
-    PicturePtr picture = CaptureScreen();
+    PicturePtr picture = CaptureScreen().picture;
     ASSERT_TRUE(picture);
     ASSERT_TRUE(picture->Palette());
     PALETTEENTRY copied[256]{};

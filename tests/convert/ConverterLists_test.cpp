@@ -16,10 +16,11 @@ TEST(ConverterLists, ChosenFilesFromTheDialogResult)
     };
     const Row rows[] = {
         {L"D:\\pics\\a.bmp\0\0"s, {L"D:\\pics", {L"a.bmp"}, true}},
-        {L"D:\\a.bmp\0\0"s, {L"D:", {L"a.bmp"}, true}},
+        {L"D:\\a.bmp\0\0"s, {L"D:\\", {L"a.bmp"}, true}},
         {L"D:\\my pics\0A.BMP\0my photo 1.bmp\0图片 2.bmp\0\0"s,
          {L"D:\\my pics", {L"A.BMP", L"my photo 1.bmp", L"图片 2.bmp"}, false}},
-        {L"D:\\\0b.jpg\0a.jpg\0\0"s, {L"D:", {L"b.jpg", L"a.jpg"}, false}},
+        {L"D:\\\0b.jpg\0a.jpg\0\0"s, {L"D:\\", {L"b.jpg", L"a.jpg"}, false}},
+        {L"D:\\pics\\\0a.jpg\0b.jpg\0\0"s, {L"D:\\pics", {L"a.jpg", L"b.jpg"}, false}},
         {L"\0"s, {L"", {}, false}},
     };
     for (const Row& row : rows) {
@@ -28,7 +29,8 @@ TEST(ConverterLists, ChosenFilesFromTheDialogResult)
         EXPECT_EQ(chosen.names, row.expected.names);
         EXPECT_EQ(chosen.single, row.expected.single);
     }
-    EXPECT_EQ(EntryPath(L"D:", L"a.bmp"), L"D:\\a.bmp");
+    EXPECT_EQ(EntryPath(L"D:\\", L"a.bmp"), L"D:\\a.bmp");
+    EXPECT_EQ(EntryPath(L"D:\\pics", L"a.bmp"), L"D:\\pics\\a.bmp");
 }
 
 TEST(ConverterLists, KeysCaptionsAndPlans)
@@ -52,6 +54,18 @@ TEST(ConverterLists, KeysCaptionsAndPlans)
         EXPECT_EQ(CaptionsFor(row.key), row.captions);
         EXPECT_EQ(PlanEntry(row.upperName), row.plan);
     }
+}
+
+// a.bmp and a.jpg listed together would each destroy the other; B.JPG is another file that is
+// already there; an entry too short to produce anything replaces nothing.
+TEST(ConverterLists, OverwritesOfARun)
+{
+    const std::vector<std::wstring> entries = {L"A.BMP", L"A.JPG", L"B.BMP", L"C.JPG", L"AB"};
+    const std::vector<std::wstring> produced = {L"A.JPG", L"A.BMP", L"B.JPG", L"C.BMP", L""};
+    auto exists = [](const std::wstring& name) { return name == L"A.JPG" || name == L"A.BMP" || name == L"B.JPG"; };
+    EXPECT_EQ(FindOverwrites(entries, produced, exists),
+              (std::vector<Overwrite>{Overwrite::Entry, Overwrite::Entry, Overwrite::ExistingFile, Overwrite::Nothing,
+                                      Overwrite::Nothing}));
 }
 
 }  // namespace

@@ -235,6 +235,49 @@ TEST_F(ConverterTest, FailedEntriesAreListedAndReported)
     EXPECT_TRUE(IsWindowEnabled(Item(W::Command1)));
 }
 
+// No entry of the run is replaced: a.bmp and a.jpg would destroy each other. Another file of a
+// produced name is replaced only when the user says so, asked once before the first conversion.
+TEST_F(ConverterTest, RunReplacesNoEntryAndAsksBeforeReplacingOtherFiles)
+{
+    TempDir pictures;
+    WriteSolidPicture(pictures.file(L"a.bmp"), kRed);
+    WriteSolidPicture(pictures.file(L"a.jpg"), kBlue);
+    WriteSolidPicture(pictures.file(L"b.bmp"), kGreen);
+    WriteSolidPicture(pictures.file(L"B.JPG"), kYellow);
+    Choose(pictures.path(), L"\"a.bmp\" \"a.jpg\" \"b.bmp\"");
+    const std::wstring entriesKept =
+        L"以下文件没有转换成功:\nA.BMP: 转换后的文件会覆盖列表中的另一个源文件,所以没有转换"
+        L"\nA.JPG: 转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
+    for (int answer : {IDNO, IDYES}) {
+        MessageBoxAnswerer question(L"Kavlor", {}, answer);
+        EXPECT_EQ(Run(),
+                  answer == IDNO ? entriesKept + L"\nB.BMP: 已有同名的转换后文件,按您的选择保留了它" : entriesKept);
+        EXPECT_EQ(question.text(), L"以下转换后的文件已经存在:\nB.JPG\n\n要替换这些文件吗?");
+        EXPECT_EQ(Entries(W::List2), (std::vector<std::wstring>{L"A.JPG", L"A.BMP", L"B.JPG"}));
+        for (auto [name, color] : {std::pair{L"a.bmp", kRed}, std::pair{L"a.jpg", kBlue},
+                                   std::pair{L"B.JPG", answer == IDNO ? kYellow : kGreen}}) {
+            EXPECT_TRUE(NearColor(PictureColor(pictures.file(name)).value_or(0), color)) << name;
+        }
+    }
+}
+
+// At a drive's root the folder keeps its backslash: "C:" alone would mean C:'s own current
+// directory, which is elsewhere.
+TEST_F(ConverterTest, RunInADrivesRootFolder)
+{
+    const std::wstring source = L"C:\\kavlor root test.bmp";
+    const std::wstring produced = L"C:\\KAVLOR ROOT TEST.JPG";
+    WriteSolidPicture(source, kRed);
+    Choose(L"C:\\", L"kavlor root test.bmp");
+    EXPECT_EQ(Text(W::Label1), L"C:\\");
+    TempDir elsewhere;
+    SetCurrentDirectoryW(elsewhere.path().c_str());
+    EXPECT_EQ(Run(), L"");
+    EXPECT_TRUE(NearColor(PictureColor(produced).value_or(0), kRed));
+    DeleteFileW(source.c_str());
+    DeleteFileW(produced.c_str());
+}
+
 // A name the ANSI code page cannot hold goes to the library by its short name, whose result
 // is the one listed.
 TEST_F(ConverterTest, NameOutsideTheCodePageGoesByItsShortName)
@@ -314,8 +357,8 @@ TEST_F(ConverterTest, DamagedLibraryIsReportedAndTheWindowStaysUsable)
     EXPECT_NE(GetFileAttributesW(pictures.file(L"A.JPG").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// A long run shows its progress and never looks hung; input given meanwhile does not start
-// another run.
+// A long run shows its progress and never looks hung; neither input given meanwhile nor a
+// command sent to the window while it shows its progress starts another run.
 TEST_F(ConverterTest, LongRunShowsItsProgress)
 {
     TempDir pictures;
@@ -339,7 +382,9 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
             DWORD_PTR count = 0;
             if (SendMessageTimeoutW(list2, LB_GETCOUNT, 0, 0, SMTO_BLOCK, 1000, &count) && count > 0 &&
                 count < kFiles) {
-                midway = static_cast<int>(count);
+                if (midway.exchange(static_cast<int>(count)) == 0) {
+                    SendMessageTimeoutW(hwnd, WM_COMMAND, ID_plzh_zhuanhuan, 0, SMTO_BLOCK, 1000, nullptr);
+                }
             }
             hung = hung || IsHungAppWindow(hwnd);
             Sleep(50);  // sampling another thread's window

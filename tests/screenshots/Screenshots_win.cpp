@@ -113,7 +113,8 @@ bool WaitSettled(const RECT& area)
 bool Shoot(const RECT& area, const wchar_t* name)
 {
     PicturePtr picture =
-        CaptureWindow(GetDesktopWindow(), false, area.left, area.top, area.right - area.left, area.bottom - area.top);
+        CaptureWindow(GetDesktopWindow(), false, area.left, area.top, area.right - area.left, area.bottom - area.top)
+            .picture;
     return picture && SavePictureFile(*picture, gFolder + L"\\" + name + L".bmp") == ImageSaveError::None;
 }
 

@@ -397,8 +397,8 @@ void MouseButton(DWORD flag)
     SendInput(1, &input, sizeof(INPUT));
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer)
-    : m_title(std::move(title)), m_afterAnswer(std::move(afterAnswer))
+MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer, int button)
+    : m_title(std::move(title)), m_afterAnswer(std::move(afterAnswer)), m_button(button)
 {
     m_thread = std::thread([this] {
         while (!m_stop) {
@@ -414,7 +414,7 @@ MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()>
                 m_answeredAtMs = WallClockMs();
                 // Marked before the box can close, so that the code waiting on it sees it.
                 m_answered = true;
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(m_button), 0);
                 if (m_afterAnswer) {
                     m_afterAnswer();
                 }

@@ -109,10 +109,10 @@ void MoveMouse(int x, int y);
 void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN...
 
 // Watches for a message box of this process with the given title on another thread and
-// closes it with OK, remembering its text and when it was answered.
+// closes it with `button` (OK unless given), remembering its text and when it was answered.
 class MessageBoxAnswerer {
 public:
-    explicit MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer = {});
+    explicit MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer = {}, int button = IDOK);
     ~MessageBoxAnswerer();
     bool answered() const { return m_answered; }
     std::wstring text() const { return m_text; }
@@ -121,6 +121,7 @@ public:
 private:
     std::wstring m_title;
     std::function<void()> m_afterAnswer;
+    int m_button;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_answered{false};
     std::wstring m_text;

@@ -1,5 +1,5 @@
 // Size limit of pictures read from files, and the layout and headers of written BMP files.
-#include "app/ImageFile.h"
+#include "convert/codec/ImageFile.h"
 
 #include <gtest/gtest.h>
 

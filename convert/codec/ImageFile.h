@@ -1,5 +1,5 @@
 // Arithmetic of image files: the size limit for pictures read from files, and the layout and
-// headers of the BMP files the save command writes.
+// headers of the BMP files that the save command and conversion.dll write.
 #pragma once
 #include <array>
 #include <cstdint>
