@@ -362,27 +362,25 @@ TEST_F(DocumentCommands, WallpaperRefusedBySystemGivesTheMessage)
     EXPECT_EQ(gSpiCall.winIni, 1u);
 }
 
+// A hook that refuses to create the converter window.
+LRESULT CALLBACK RefuseConverter(int code, WPARAM wParam, LPARAM lParam)
+{
+    wchar_t name[64] = L"";
+    GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64);
+    return code == HCBT_CREATEWND && std::wstring(name) == ConverterWindow::kClassName
+               ? 1
+               : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // The converter window is shown before the main window goes: when it cannot be made, the main
 // window stays.
 TEST_F(DocumentCommands, ConverterThatCannotBeShownLeavesTheMainWindow)
 {
-    HHOOK refuse = SetWindowsHookExW(
-        WH_CBT,
-        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            wchar_t name[64] = L"";
-            if (code == HCBT_CREATEWND) {
-                GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64);
-            }
-            return std::wstring(name) == ConverterWindow::kClassName ? 1
-                                                                     : CallNextHookEx(nullptr, code, wParam, lParam);
-        },
-        nullptr, GetCurrentThreadId());
-    {
-        MessageBoxAnswerer failure(texts::kAppTitle);
-        Command(ID_plzhuan);
-        EXPECT_TRUE(failure.answered());
-    }
-    UnhookWindowsHookEx(refuse);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseConverter, nullptr, GetCurrentThreadId());
+    MessageBoxAnswerer failure(texts::kAppTitle);
+    Command(ID_plzhuan);
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(failure.answered());
     EXPECT_TRUE(IsWindowVisible(window().Hwnd()));
 }
 

@@ -31,20 +31,11 @@ TEST(ScreenRect, OverflowingSubtractionGivesNothing)
 TEST(ScreenRect, WholeWindowCaptureTakesTheShownFrame)
 {
     const Rect window{100, 50, 916, 689};
-    struct Row {
-        std::optional<Rect> shown;
-        Rect taken;
-    };
-    const Row rows[] = {
-        {std::nullopt, window},
-        {Rect{107, 50, 909, 682}, Rect{107, 50, 909, 682}},
-        {window, window},
-        {Rect{107, 50, 107, 682}, window},  // no width
-        {Rect{90, 50, 909, 682}, window},   // beyond the window
-        {Rect{0, 0, 0, 0}, window},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(VisibleWindowRect(window, row.shown), row.taken);
+    const Rect frame{107, 50, 909, 682};
+    EXPECT_EQ(VisibleWindowRect(window, frame), frame);
+    for (std::optional<Rect> odd : {std::optional<Rect>{}, std::optional{Rect{107, 50, 107, 682}},
+                                    std::optional{Rect{90, 50, 909, 682}}}) {  // none, no width, beyond
+        EXPECT_EQ(VisibleWindowRect(window, odd), window);
     }
 }
 

@@ -238,6 +238,8 @@ std::vector<Kind> Soak::Kinds()
              std::wstring typed;
              for (int i = 0; i < 20; ++i) {
                  typed += L"\"c" + std::to_wstring(i) + (i % 2 ? L".jpg\" " : L".bmp\" ");
+                 // Each round starts without the last round's results, which the run would ask about.
+                 DeleteFileW(m_files.file(L"C" + std::to_wstring(i) + (i % 2 ? L".BMP" : L".JPG")).c_str());
              }
              Choose(m_files.path(), typed);
              ASSERT_EQ(Entries(ConverterWindow::List1).size(), 20u);
