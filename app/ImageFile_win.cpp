@@ -353,7 +353,9 @@ ImageLoad LoadPictureFile(const std::wstring& path)
         MappedFile file(path, kMaxOwnBmpBytes);
         const std::span<const uint8_t> bytes = file.bytes();
         if (bytes.empty()) {
-            return Decode(path);  // empty or not readable here: the system's decoders say why
+            // A file that opened but could not be mapped leaves no room for its picture either;
+            // one that did not open here, or is empty, goes to the system's decoders to say why.
+            return file.fileBytes() > 0 ? Failed(ImageLoadError::OutOfMemory) : Decode(path);
         }
         if (LooksLikeJpeg(bytes)) {
             return LoadOwnJpeg(bytes);
