@@ -270,16 +270,6 @@ std::optional<ImageLoad> LoadOwnBmp(MappedFile& file)
     });
 }
 
-// A raster's rows as a decoder's canvas.
-class RasterCanvas : public PixelCanvas {
-public:
-    explicit RasterCanvas(Raster& raster) : PixelCanvas(3), m_raster(raster) {}
-    uint8_t* Row(int32_t y) override { return m_raster.Row(y); }
-
-private:
-    Raster& m_raster;
-};
-
 ImageLoadError LoadErrorFrom(CodecError error)
 {
     return error == CodecError::TooLarge ? ImageLoadError::TooLarge : ImageLoadError::Damaged;

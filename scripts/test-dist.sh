@@ -49,6 +49,13 @@ done
 # as its manifest asks).
 headers=$(i686-w64-mingw32-objdump -p "$work/unzipped/kavlor.exe")
 grep -q 'large address aware' <<<"$headers" || fail "kavlor.exe is not large-address-aware"
+# Its manifest asks for no elevation (no virtualised writes) and names Vista to Windows 10/11.
+manifest=$(wrestool -x --raw --type=24 "$work/unzipped/kavlor.exe")
+for part in 'level="asInvoker" uiAccess="false"' e2011457-1546-43c5-a5fe-008deee3d3f0 \
+    35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+    1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+    grep -qF "$part" <<<"$manifest" || fail "kavlor.exe's manifest has no $part"
+done
 for dll in $(sed -n 's/^\tDLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z'); do
     case "$dll" in
         advapi32.dll | comctl32.dll | comdlg32.dll | gdi32.dll | kernel32.dll | msvcrt.dll | ole32.dll | \

@@ -431,15 +431,6 @@ CodecError ReadPixels(std::span<const uint8_t> file, const Header& h, const Pale
     return rle ? ReadRle<kBytes>(file, h, palette, canvas) : ReadUncompressed<kBytes>(file, h, palette, canvas);
 }
 
-class RasterCanvas : public PixelCanvas {
-public:
-    explicit RasterCanvas(Raster& raster) : PixelCanvas(3), m_raster(raster) {}
-    uint8_t* Row(int32_t y) override { return m_raster.Row(y); }
-
-private:
-    Raster& m_raster;
-};
-
 }  // namespace
 
 bool LooksLikeBmp(std::span<const uint8_t> file)

@@ -388,25 +388,18 @@ bool LooksLikeJpeg(std::span<const uint8_t> file)
     return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF;
 }
 
+// The decode stops once the header has given the size, before any pixel memory is taken.
 CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& height)
 {
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof(cinfo));
-    ErrorHandler errors;
-    InitErrors(errors);
-    cinfo.err = &errors.pub;
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return ErrorOf(errors);
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    const bool allowed = PictureSizeAllowed(cinfo.image_width, cinfo.image_height);
-    width = static_cast<int32_t>(cinfo.image_width);
-    height = static_cast<int32_t>(cinfo.image_height);
-    jpeg_destroy_decompress(&cinfo);
-    return allowed ? CodecError::None : CodecError::TooLarge;
+    bool sized = false;
+    auto begin = [&](const JpegPicture& picture) {
+        width = picture.width;
+        height = picture.height;
+        sized = true;
+        return CodecError::Damaged;  // any error ends the decode here
+    };
+    const CodecError error = DecodeJpeg(jpeg, 0, 0, 3, begin, [](int32_t) -> uint8_t* { return nullptr; });
+    return sized ? CodecError::None : error;
 }
 
 CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas)

@@ -60,6 +60,16 @@ public:
     const int bytesPerPixel;  // 3 or 4
 };
 
+// A raster's rows as a decoder's canvas, three bytes a pixel.
+class RasterCanvas : public PixelCanvas {
+public:
+    explicit RasterCanvas(Raster& raster) : PixelCanvas(3), m_raster(raster) {}
+    uint8_t* Row(int32_t y) override { return m_raster.Row(y); }
+
+private:
+    Raster& m_raster;
+};
+
 // Receives output bytes in order; returning false stops the conversion with WriteFailed.
 using ByteSink = std::function<bool(const uint8_t* data, size_t bytes)>;
 

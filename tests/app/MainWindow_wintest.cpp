@@ -118,24 +118,6 @@ private:
     bool m_hadOld = false;
 };
 
-// The program's manifest asks for no elevation and names Vista, 7, 8, 8.1 and 10/11, and the
-// program starts with it.
-TEST(Manifest, AsksForNoElevationAndNamesTheSystemsItKnows)
-{
-    HMODULE exe = LoadLibraryExW(KavlorExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
-    ASSERT_TRUE(found);
-    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
-                               SizeofResource(exe, found));
-    FreeLibrary(exe);
-    for (const char* part : {"level=\"asInvoker\" uiAccess=\"false\"", "e2011457-1546-43c5-a5fe-008deee3d3f0",
-                             "35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
-                             "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
-        EXPECT_NE(manifest.find(part), std::string::npos) << part;
-    }
-    EXPECT_TRUE(KavlorProcess().MainHwnd());
-}
-
 TEST_F(MainWindowStartUp, CaptionSizeAndPosition)
 {
     wchar_t caption[64] = L"";

@@ -261,23 +261,6 @@ TEST_F(ConverterTest, RunReplacesNoEntryAndAsksBeforeReplacingOtherFiles)
     }
 }
 
-// At a drive's root the folder keeps its backslash: "C:" alone would mean C:'s own current
-// directory, which is elsewhere.
-TEST_F(ConverterTest, RunInADrivesRootFolder)
-{
-    const std::wstring source = L"C:\\kavlor root test.bmp";
-    const std::wstring produced = L"C:\\KAVLOR ROOT TEST.JPG";
-    WriteSolidPicture(source, kRed);
-    Choose(L"C:\\", L"kavlor root test.bmp");
-    EXPECT_EQ(Text(W::Label1), L"C:\\");
-    TempDir elsewhere;
-    SetCurrentDirectoryW(elsewhere.path().c_str());
-    EXPECT_EQ(Run(), L"");
-    EXPECT_TRUE(NearColor(PictureColor(produced).value_or(0), kRed));
-    DeleteFileW(source.c_str());
-    DeleteFileW(produced.c_str());
-}
-
 // A name the ANSI code page cannot hold goes to the library by its short name, whose result
 // is the one listed.
 TEST_F(ConverterTest, NameOutsideTheCodePageGoesByItsShortName)
