@@ -100,6 +100,25 @@ bool ReplacingFile::Write(const void* data, size_t bytes)
     return true;
 }
 
+bool ReplacingFile::WriteAt(uint64_t at, const void* data, size_t bytes)
+{
+    const auto* from = static_cast<const unsigned char*>(data);
+    while (bytes > 0) {
+        const DWORD chunk = static_cast<DWORD>(bytes < (1u << 30) ? bytes : (1u << 30));
+        OVERLAPPED place{};
+        place.Offset = static_cast<DWORD>(at);
+        place.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD written = 0;
+        if (!WriteFile(m_file.get(), from, chunk, &written, &place) || written != chunk) {
+            return false;
+        }
+        from += chunk;
+        at += chunk;
+        bytes -= chunk;
+    }
+    return true;
+}
+
 bool ReplacingFile::Commit(const std::wstring& target, bool flush)
 {
     if (flush && !FlushFileBuffers(m_file.get())) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "base/Handles.h"
@@ -21,7 +22,10 @@ public:
     ~ReplacingFile();
 
     bool Created() const { return !m_path.empty(); }
+    // Appends at the end of what was written in order.
     bool Write(const void* data, size_t bytes);
+    // Writes at `at` from the start of the file, whatever was written before.
+    bool WriteAt(uint64_t at, const void* data, size_t bytes);
     // Puts the complete file in place of `target`, replacing any file of that name; with
     // `flush`, its contents reach the disk first.
     bool Commit(const std::wstring& target, bool flush);

@@ -19,6 +19,10 @@ CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink);
 // A JPEG file (baseline, progressive, greyscale, CMYK or YCCK) to a bottom-up BMP file: 24 bits,
 // or 8 bits with a grey colour table for a greyscale JPEG.
 CodecError ConvertJpegToBmp(std::span<const uint8_t> jpeg, const ByteSink& sink);
+// The same, written band by band to its place in the file, so that the picture is never held
+// whole; with a size to fit as below.
+CodecError ConvertJpegToPlacedBmp(std::span<const uint8_t> jpeg, const PlacedSink& sink, int32_t fitWidth,
+                                  int32_t fitHeight);
 // The same for a preview: the picture decoded at the smallest of 1/8, 1/4, 1/2 and the whole of
 // its size that still covers three quarters of fitWidth x fitHeight.
 CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& sink, int32_t fitWidth,

@@ -2,6 +2,7 @@
 // common JPEG into a BMP file. libjpeg reports errors through a callback that must not return;
 // ours jumps back to the call (setjmp/longjmp), so no error can end the process. Nothing with a
 // destructor is created between a setjmp and the libjpeg calls that may jump back to it.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
@@ -200,7 +201,8 @@ struct JpegPicture {
 // file's own kind (one byte of grey, or blue-green-red), 3 or 4 for blue-green-red always (and
 // a zero byte). `begin(picture)` takes the output's memory once its size is known and must not
 // throw; `rowAt(y)` then gives where each output row from the top goes. A size to fit lets the
-// decoder scale in the frequency domain, which costs a fraction of a full decode.
+// decoder scale in the frequency domain, which costs a fraction of a full decode. A null row
+// stops the decode with WriteFailed.
 template <typename Begin, typename RowAt>
 CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t fitHeight, int pixelBytes, Begin begin,
                       RowAt rowAt)
@@ -261,6 +263,10 @@ CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t f
     jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height) {
         uint8_t* row = rowAt(static_cast<int32_t>(cinfo.output_scanline));
+        if (!row) {
+            jpeg_destroy_decompress(&cinfo);
+            return CodecError::WriteFailed;
+        }
         JSAMPROW target = cmyk ? cmykRow.data() : row;
         jpeg_read_scanlines(&cinfo, &target, 1);
         if (cmyk) {
@@ -335,14 +341,24 @@ CodecError ConvertBmpToJpeg(std::span<const uint8_t> bmp, const ByteSink& sink)
     return EncodeJpeg(raster.Rows(), sink);
 }
 
-// The JPEG is decoded straight into the pixel area of the BMP file, bottom row last in the
-// JPEG and first in the file, so the decoded picture exists once in memory.
-CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& sink, int32_t fitWidth,
-                                 int32_t fitHeight)
+// The JPEG's rows come from the top and the BMP file's from the bottom: a band of rows is
+// decoded into memory in the file's order and placed where it lies in the file, so that no more
+// than the band is ever held.
+CodecError ConvertJpegToPlacedBmp(std::span<const uint8_t> jpeg, const PlacedSink& sink, int32_t fitWidth,
+                                  int32_t fitHeight)
 {
-    std::vector<uint8_t> file;
+    constexpr size_t kBandBytes = 1024 * 1024;
+    std::vector<uint8_t> band;
     BmpLayout layout{};
     int32_t height = 0;
+    int32_t bandRows = 0;
+    int32_t bandTop = 0;  // the first picture row of the band in work
+    // The band's rows from bandTop, bottom row first, at their place in the file.
+    auto place = [&](int32_t rows) {
+        const size_t at = layout.pixelOffset + size_t{layout.stride} * static_cast<size_t>(height - bandTop - rows);
+        const size_t skipped = size_t{layout.stride} * static_cast<size_t>(bandRows - rows);
+        return sink(at, band.data() + skipped, band.size() - skipped);
+    };
     auto begin = [&](const JpegPicture& picture) {
         const uint16_t bitCount = picture.grey ? 8 : 24;
         const std::optional<BmpLayout> planned = PlanBmp(picture.width, picture.height, bitCount);
@@ -351,25 +367,59 @@ CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& 
         }
         layout = *planned;
         height = picture.height;
+        bandRows = static_cast<int32_t>(std::clamp<size_t>(kBandBytes / layout.stride, 1, static_cast<size_t>(height)));
+        std::vector<uint8_t> headers;
         try {
-            file.resize(layout.fileBytes);
+            headers.resize(layout.pixelOffset);
+            band.resize(size_t{layout.stride} * static_cast<size_t>(bandRows));  // zero: the rows' padding
         } catch (const std::bad_alloc&) {
             return CodecError::TooLarge;
         }
-        const auto headers = BmpHeaders(layout, picture.width, picture.height, bitCount, picture.xPixelsPerMetre);
-        std::memcpy(file.data(), headers.data(), headers.size());
-        PutU32(&file[42], static_cast<uint32_t>(picture.yPixelsPerMetre));
+        const auto fixed = BmpHeaders(layout, picture.width, picture.height, bitCount, picture.xPixelsPerMetre);
+        std::memcpy(headers.data(), fixed.data(), fixed.size());
+        PutU32(&headers[42], static_cast<uint32_t>(picture.yPixelsPerMetre));
         for (uint32_t i = 0; i < layout.colorCount; ++i) {
-            uint8_t* entry = &file[headers.size() + 4 * i];
+            uint8_t* entry = &headers[fixed.size() + 4 * i];
             entry[0] = entry[1] = entry[2] = static_cast<uint8_t>(i);
         }
-        return CodecError::None;
+        return sink(0, headers.data(), headers.size()) ? CodecError::None : CodecError::WriteFailed;
     };
-    auto rowAt = [&](int32_t y) {
-        return &file[layout.pixelOffset + static_cast<size_t>(layout.stride) * static_cast<size_t>(height - 1 - y)];
+    auto rowAt = [&](int32_t y) -> uint8_t* {
+        if (y == bandTop + bandRows) {
+            if (!place(bandRows)) {
+                return nullptr;
+            }
+            bandTop = y;
+        }
+        const int32_t rows = std::min(bandRows, height - bandTop);
+        return band.data() + size_t{layout.stride} * static_cast<size_t>(bandRows - rows + (rows - 1 - (y - bandTop)));
     };
     if (CodecError error = DecodeJpeg(jpeg, fitWidth, fitHeight, 0, begin, rowAt); error != CodecError::None) {
         return error;
+    }
+    return place(height - bandTop) ? CodecError::None : CodecError::WriteFailed;
+}
+
+// Collected in memory, where the bands find their places, and given out in order.
+CodecError ConvertJpegToSmallBmp(std::span<const uint8_t> jpeg, const ByteSink& sink, int32_t fitWidth,
+                                 int32_t fitHeight)
+{
+    std::vector<uint8_t> file;
+    bool tooLarge = false;
+    const PlacedSink collect = [&](size_t at, const uint8_t* data, size_t bytes) {
+        try {
+            if (file.size() < at + bytes) {
+                file.resize(at + bytes);
+            }
+        } catch (const std::bad_alloc&) {
+            tooLarge = true;
+            return false;
+        }
+        std::memcpy(file.data() + at, data, bytes);
+        return true;
+    };
+    if (CodecError error = ConvertJpegToPlacedBmp(jpeg, collect, fitWidth, fitHeight); error != CodecError::None) {
+        return tooLarge ? CodecError::TooLarge : error;
     }
     return sink(file.data(), file.size()) ? CodecError::None : CodecError::WriteFailed;
 }

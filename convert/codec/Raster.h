@@ -72,5 +72,8 @@ private:
 
 // Receives output bytes in order; returning false stops the conversion with WriteFailed.
 using ByteSink = std::function<bool(const uint8_t* data, size_t bytes)>;
+// Receives output bytes at their place from the start of the file, in any order; returning
+// false stops the conversion with WriteFailed.
+using PlacedSink = std::function<bool(size_t at, const uint8_t* data, size_t bytes)>;
 
 }  // namespace kavlor

@@ -27,7 +27,20 @@ namespace {
 constexpr uint64_t kMaxSourceBytes = kMaxPicturePixels * 4 + (1 << 20);
 constexpr DWORD kReadChunkBytes = 16 << 20;
 
-using Converter = CodecError (*)(std::span<const uint8_t>, const ByteSink&);
+using Converter = CodecError (*)(std::span<const uint8_t>, ReplacingFile&);
+
+CodecError ToJpeg(std::span<const uint8_t> bmp, ReplacingFile& out)
+{
+    return ConvertBmpToJpeg(bmp, [&out](const uint8_t* data, size_t bytes) { return out.Write(data, bytes); });
+}
+
+CodecError ToBmp(std::span<const uint8_t> jpeg, ReplacingFile& out)
+{
+    const PlacedSink sink = [&out](size_t at, const uint8_t* data, size_t bytes) {
+        return out.WriteAt(at, data, bytes);
+    };
+    return ConvertJpegToPlacedBmp(jpeg, sink, 0, 0);
+}
 
 // The ANSI name as UTF-16, when it is a plain file name: no folder, drive or stream part.
 std::optional<std::wstring> BareName(const char* name)
@@ -57,40 +70,84 @@ std::wstring Upper(std::wstring name)
     return name;
 }
 
-// The whole file, in memory that is not cleared first (it is overwritten at once).
-struct Source {
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-};
+// The source's bytes: mapped where the file lies on a fixed drive, so that nothing is copied
+// and no fresh memory is taken, otherwise read whole. A mapped file that goes away under the
+// view would raise an exception in the caller's process; files on network and removable drives
+// are therefore read. The file stays open without sharing writes, so nobody changes it meanwhile.
+class Source {
+public:
+    Source() = default;
+    Source(const Source&) = delete;
+    Source& operator=(const Source&) = delete;
+    ~Source() { Release(); }
 
-ConversionResult ReadSource(const std::wstring& name, Source& source)
-{
-    UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    // Only files on disk: a device name such as CON would wait for input forever.
-    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) {
-        return kConversionSourceUnreadable;
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) {
-        return kConversionSourceUnreadable;
-    }
-    if (static_cast<uint64_t>(size.QuadPart) > kMaxSourceBytes) {
-        return kConversionTooLarge;
-    }
-    source.size = static_cast<size_t>(size.QuadPart);
-    source.bytes.reset(new uint8_t[source.size]);
-    size_t done = 0;
-    while (done < source.size) {
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(kReadChunkBytes, source.size - done));
-        DWORD got = 0;
-        if (!ReadFile(file.get(), source.bytes.get() + done, want, &got, nullptr) || got == 0) {
+    ConversionResult Open(const std::wstring& name)
+    {
+        m_file.reset(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        // Only files on disk: a device name such as CON would wait for input forever.
+        if (!m_file || GetFileType(m_file.get()) != FILE_TYPE_DISK) {
             return kConversionSourceUnreadable;
         }
-        done += got;
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(m_file.get(), &size)) {
+            return kConversionSourceUnreadable;
+        }
+        if (static_cast<uint64_t>(size.QuadPart) > kMaxSourceBytes) {
+            return kConversionTooLarge;
+        }
+        m_size = static_cast<size_t>(size.QuadPart);
+        if (m_size > 0 && OnFixedDrive()) {
+            UniqueFile mapping(CreateFileMappingW(m_file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+            m_view = mapping ? static_cast<const uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0))
+                             : nullptr;
+            if (m_view) {
+                return kConversionOk;
+            }
+        }
+        return Read();
     }
-    return kConversionOk;
-}
+    std::span<const uint8_t> bytes() const { return {m_view ? m_view : m_copy.get(), m_size}; }
+    // Gives the memory back before the call ends.
+    void Release()
+    {
+        if (m_view) {
+            UnmapViewOfFile(m_view);
+        }
+        m_view = nullptr;
+        m_copy.reset();
+        m_file.reset();
+        m_size = 0;
+    }
+
+private:
+    // The source is a bare name, so it lies on the current directory's drive.
+    static bool OnFixedDrive()
+    {
+        const UINT type = GetDriveTypeW(nullptr);
+        return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+    }
+    // In memory that is not cleared first: it is overwritten at once.
+    ConversionResult Read()
+    {
+        m_copy.reset(new uint8_t[m_size]);
+        size_t done = 0;
+        while (done < m_size) {
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(kReadChunkBytes, m_size - done));
+            DWORD got = 0;
+            if (!ReadFile(m_file.get(), m_copy.get() + done, want, &got, nullptr) || got == 0) {
+                return kConversionSourceUnreadable;
+            }
+            done += got;
+        }
+        return kConversionOk;
+    }
+
+    UniqueFile m_file;
+    const uint8_t* m_view = nullptr;
+    std::unique_ptr<uint8_t[]> m_copy;
+    size_t m_size = 0;
+};
 
 ConversionResult ResultOf(CodecError error)
 {
@@ -112,18 +169,17 @@ int Convert(const char* name, Converter convert) noexcept
         }
         const std::wstring produced = ProducedName<wchar_t>(Upper(*source));
         Source bytes;
-        if (ConversionResult result = ReadSource(*source, bytes); result != kConversionOk) {
+        if (ConversionResult result = bytes.Open(*source); result != kConversionOk) {
             return result;
         }
         ReplacingFile temp(L"", L"~conv-");
         if (!temp.Created()) {
             return kConversionCannotWrite;
         }
-        const ByteSink sink = [&temp](const uint8_t* data, size_t size) { return temp.Write(data, size); };
-        if (CodecError error = convert(std::span(bytes.bytes.get(), bytes.size), sink); error != CodecError::None) {
+        if (CodecError error = convert(bytes.bytes(), temp); error != CodecError::None) {
             return ResultOf(error);
         }
-        bytes = Source();  // the source is not needed while the file is moved
+        bytes.Release();  // the source is not needed while the file is moved
         return temp.Commit(produced, false) ? kConversionOk : kConversionCannotWrite;
     } catch (const std::bad_alloc&) {
         return kConversionTooLarge;
@@ -138,10 +194,10 @@ int Convert(const char* name, Converter convert) noexcept
 
 extern "C" int __stdcall BmpToJpg(char* fileName, int /*reserved*/)
 {
-    return kavlor::Convert(fileName, kavlor::ConvertBmpToJpeg);
+    return kavlor::Convert(fileName, kavlor::ToJpeg);
 }
 
 extern "C" int __stdcall JpgToBmp(char* fileName, int /*reserved*/)
 {
-    return kavlor::Convert(fileName, kavlor::ConvertJpegToBmp);
+    return kavlor::Convert(fileName, kavlor::ToBmp);
 }
