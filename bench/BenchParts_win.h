@@ -19,7 +19,8 @@ void BenchSelectionFrame();
 // The print command for a 1920x1080 picture next to a bare StretchDIBits job of the same
 // bitmap on the same printer.
 void BenchPrint();
-// The converter window's run over 100 screenshots next to bare calls of conversion.dll.
+// The converter window's run over 100 screenshots and over 100 small pictures, each next to bare
+// calls of conversion.dll.
 void BenchConverter();
 
 }  // namespace kavlor::bench

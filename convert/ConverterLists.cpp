@@ -1,7 +1,7 @@
 // Texts of the converter window: chosen files, extension keys, captions and entry plans.
 #include "convert/ConverterLists.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "convert/ConversionNames.h"
 
@@ -95,12 +95,13 @@ std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryName
                                       const std::vector<std::wstring>& producedNames,
                                       const std::function<bool(const std::wstring&)>& exists)
 {
+    const std::unordered_set<std::wstring> entries(entryNames.begin(), entryNames.end());
     std::vector<Overwrite> overwrites;
     overwrites.reserve(producedNames.size());
     for (const std::wstring& produced : producedNames) {
         if (produced.empty()) {
             overwrites.push_back(Overwrite::Nothing);
-        } else if (std::find(entryNames.begin(), entryNames.end(), produced) != entryNames.end()) {
+        } else if (entries.count(produced) > 0) {
             overwrites.push_back(Overwrite::Entry);
         } else {
             overwrites.push_back(exists(produced) ? Overwrite::ExistingFile : Overwrite::Nothing);

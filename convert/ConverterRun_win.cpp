@@ -1,8 +1,10 @@
 // The conversion run of the converter window: every listed file through conversion.dll into
 // the other format, with the results listed and previewed as they come.
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/Texts.h"
@@ -17,6 +19,13 @@ namespace kavlor {
 namespace {
 
 using ConvertFunction = decltype(&BmpToJpg);
+
+// How often a run moves the lists' selections and answers other programs, and how often it shows
+// its progress (previews and a repaint): at most twice a second, and so that showing it takes at
+// most a fortieth of the run. A repaint costs as much as converting ten small pictures.
+constexpr std::chrono::milliseconds kBeatInterval(100);
+constexpr std::chrono::milliseconds kShortestTickInterval(500);
+constexpr int kTickShare = 40;
 
 // conversion.dll from the program's own folder only: the run works in the pictures' folder,
 // and a library of that name planted there must never run.
@@ -158,10 +167,26 @@ std::wstring ListedText(const std::wstring& header, const std::vector<std::wstri
     return text;
 }
 
-bool IsFile(const std::wstring& path)
+// The names of the files in `folder`, long and short, in upper case. One listing rather than a
+// look-up for each name: a file system that matches names regardless of case only by reading the
+// folder would read it once for every name that is not there.
+std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    std::unordered_set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(EntryPath(folder, L"*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            for (std::wstring name : {std::wstring(found.cFileName), std::wstring(found.cAlternateFileName)}) {
+                CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+                names.insert(std::move(name));
+            }
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    return names;
 }
 
 // Clicks and keys given to the window while it was busy are dropped: they were aimed at a
@@ -216,9 +241,114 @@ void ConverterWindow::ConvertListedFiles()
         ConverterWindow& m_window;
     };
     std::optional<RunEnd> end(std::in_place, *this);
+    // Progress while the run lasts. Drawn the lists' own way, each new entry and each selection
+    // would cost more than converting a small picture, and a preview of a large picture half its
+    // conversion. So the window does not redraw while the run works. At each beat the selections
+    // move to the entry in work and the window, drawing again, answers what other programs sent
+    // it; at each tick the previews follow the selections and the window repaints. Whenever
+    // anything else runs, the window is as it would be without all this.
+    class Progress {
+    public:
+        explicit Progress(ConverterWindow& window) : m_window(window)
+        {
+            const Clock::time_point now = Clock::now();
+            m_nextBeat = now + kBeatInterval;
+            m_nextTick = now + kShortestTickInterval;
+            Redraw(false);
+        }
+        Progress(const Progress&) = delete;
+        Progress& operator=(const Progress&) = delete;
+        ~Progress() { Redraw(true); }
+
+        // Entry `index` of the source list is in work.
+        void Working(int index) { m_wanted[0] = index; }
+        // Entry `index` of the result list is the newest.
+        void Listed(int index)
+        {
+            m_wanted[1] = index;
+            const Clock::time_point start = Clock::now();
+            if (start < m_nextBeat && start < m_nextTick) {
+                return;
+            }
+            Select();
+            const bool tick = start >= m_nextTick;
+            if (tick) {
+                Preview();
+            }
+            Redraw(true);
+            if (tick) {
+                RedrawWindow(m_window.m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            }
+            MSG msg;
+            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+            Redraw(false);
+            const Clock::time_point end = Clock::now();
+            m_nextBeat = end + kBeatInterval;
+            if (tick) {
+                m_nextTick = end + std::max<Clock::duration>(kShortestTickInterval, (end - start) * kTickShare);
+            }
+        }
+        // Between the two, the window draws as usual, as a message box on top of it needs.
+        void Pause()
+        {
+            Select();
+            Preview();
+            Redraw(true);
+        }
+        void Resume() { Redraw(false); }
+        // The selections and previews as the run leaves them.
+        void Finish()
+        {
+            Select();
+            Preview();
+        }
+
+    private:
+        using Clock = std::chrono::steady_clock;
+
+        void Select()
+        {
+            for (int list : {0, 1}) {
+                if (m_wanted[list] != m_selected[list]) {
+                    m_selected[list] = m_wanted[list];
+                    SendMessageW(m_window.Control(list == 0 ? List1 : List2), LB_SETCURSEL,
+                                 static_cast<WPARAM>(m_wanted[list]), 0);
+                }
+            }
+        }
+        void Preview()
+        {
+            if (m_selected[0] != m_previewed[0]) {
+                m_window.List1_Click();
+            }
+            if (m_selected[1] != m_previewed[1]) {
+                m_window.List2_Click();
+            }
+            m_previewed[0] = m_selected[0];
+            m_previewed[1] = m_selected[1];
+        }
+        // While it does not redraw, the window and its controls keep their contents all the same;
+        // what changed meanwhile is drawn at the next repaint.
+        void Redraw(bool on)
+        {
+            SendMessageW(m_window.m_hwnd, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+            if (on) {
+                RedrawWindow(m_window.m_hwnd, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+            }
+        }
+
+        ConverterWindow& m_window;
+        Clock::time_point m_nextBeat;
+        Clock::time_point m_nextTick;
+        int m_wanted[2] = {-1, -1};
+        int m_selected[2] = {-1, -1};
+        int m_previewed[2] = {-1, -1};
+    };
     HWND list1 = Control(List1);
     HWND list2 = Control(List2);
     EnableWindow(Control(Command1), FALSE);
+    std::optional<Progress> progress(std::in_place, *this);
     SendMessageW(list2, LB_RESETCONTENT, 0, 0);
     const auto count = static_cast<int>(SendMessageW(list1, LB_GETCOUNT, 0, 0));
     const std::wstring folder = TextOf(Control(Label1));
@@ -241,11 +371,13 @@ void ConverterWindow::ConvertListedFiles()
         written.push_back(entry.plan != EntryPlan::TooShort && entry.ansi ? entry.produced : std::wstring());
     }
     std::vector<Overwrite> overwrites =
-        FindOverwrites(entryNames, written, [&](const std::wstring& name) { return IsFile(EntryPath(folder, name)); });
-    std::vector<std::wstring> existing;
+        FindOverwrites(entryNames, written, [files = FileNamesIn(folder)](const std::wstring& name) {
+            return files.count(name) > 0;
+        });
+    std::vector<std::wstring> existing;  // each once, in list order
+    std::unordered_set<std::wstring> listed;
     for (size_t i = 0; i < overwrites.size(); ++i) {
-        if (overwrites[i] == Overwrite::ExistingFile &&
-            std::find(existing.begin(), existing.end(), written[i]) == existing.end()) {
+        if (overwrites[i] == Overwrite::ExistingFile && listed.insert(written[i]).second) {
             existing.push_back(written[i]);
         }
     }
@@ -258,8 +390,10 @@ void ConverterWindow::ConvertListedFiles()
     for (int i = 0; i < count && stopped.empty(); ++i) {
         const RunEntry& entry = entries[static_cast<size_t>(i)];
         const Overwrite overwrite = overwrites[static_cast<size_t>(i)];
-        SelectEntry(List1, i);
-        SetWindowTextW(Control(Label2), folder.c_str());
+        progress->Working(i);
+        if (i == 0) {
+            SetWindowTextW(Control(Label2), folder.c_str());  // the same for every entry
+        }
         if (entry.plan == EntryPlan::TooShort) {
             failures.push_back(entry.name + L": " + texts::kReasonTooShort);
         } else if (!entry.ansi) {
@@ -278,11 +412,13 @@ void ConverterWindow::ConvertListedFiles()
                     break;
                 }
                 if (!replaceExisting) {
+                    progress->Pause();
                     replaceExisting =
                         AskYesNo(m_hwnd,
                                  ListedText(texts::kReplaceExistingFiles, existing, texts::kMoreFilesAfter) + L"\n\n" +
                                      texts::kReplaceExistingQuestion,
                                  texts::kAppTitle);
+                    progress->Resume();
                 }
             }
             if (overwrite == Overwrite::ExistingFile && !replaceExisting) {
@@ -295,9 +431,10 @@ void ConverterWindow::ConvertListedFiles()
             }
         }
         SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.produced.c_str()));
-        SelectEntry(List2, i);
-        ShowProgress();
+        progress->Listed(i);
     }
+    progress->Finish();
+    progress.reset();
     directory.reset();
     library.reset();
     end.reset();

@@ -288,13 +288,6 @@ void ConverterWindow::ShowEntryPreview(int label, int list, ImageBox& image)
     }
 }
 
-void ConverterWindow::ShowProgress()
-{
-    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-}
-
 void ConverterWindow::OnDestroy()
 {
     SetDialogNavigation(m_hwnd, false);

@@ -66,8 +66,6 @@ private:
     // Selects an entry as a click would, so that its preview follows.
     void SelectEntry(int list, int index);
     void ShowEntryPreview(int label, int list, ImageBox& image);
-    // Lets the window repaint and tells the system it is alive, taking no input.
-    void ShowProgress();
 
     std::function<void()> m_onExit;
     ImageBox m_image1;
