@@ -31,9 +31,12 @@ public:
     bool Commit(const std::wstring& target, bool flush);
 
 private:
+    bool CommitByCopy(const std::wstring& target, bool flush);
+
+    std::wstring m_folder;
+    const wchar_t* m_prefix;
     std::wstring m_path;
     UniqueFile m_file;
-    bool m_deletesOnClose = false;
 };
 
 }  // namespace kavlor
