@@ -328,11 +328,19 @@ void ConverterWindow::ConvertListedFiles()
             m_previewed[1] = m_selected[1];
         }
         // While it does not redraw, the window and its controls keep their contents all the same;
-        // what changed meanwhile is drawn at the next repaint.
+        // what changed meanwhile is drawn at the next repaint. The lists are told too, or each new
+        // entry would still cost them a look at their scroll bars; they draw again while the
+        // window is still hidden, so that they draw nothing until the window repaints.
         void Redraw(bool on)
         {
-            SendMessageW(m_window.m_hwnd, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+            if (!on) {
+                SendMessageW(m_window.m_hwnd, WM_SETREDRAW, FALSE, 0);
+            }
+            for (int list : {List1, List2}) {
+                SendMessageW(m_window.Control(list), WM_SETREDRAW, on ? TRUE : FALSE, 0);
+            }
             if (on) {
+                SendMessageW(m_window.m_hwnd, WM_SETREDRAW, TRUE, 0);
                 RedrawWindow(m_window.m_hwnd, nullptr, nullptr,
                              RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
             }

@@ -7,6 +7,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/wine-env.sh
-build=build/$(runnable_preset "measuring conversion.dll of")
+build=build/${KAVLOR_BENCH_PRESET:-$(runnable_preset "measuring conversion.dll of")}
 cmake --build --preset "${build#build/}" --target conversion_bench >/dev/null
 scripts/wine-session.sh -- python3 bench/conversion_bench.py "$build" "$@"

@@ -3,11 +3,12 @@
 # benchmark program in a private Wine session on a 1920x1080 display beside a private CUPS
 # scheduler (for the print figures), with the whole `xwd -root` command timed on that display.
 # Prints the table and writes it as Markdown to build/bench/bench.md. Runs the 32-bit build, or
-# the 64-bit one where 32-bit programs cannot run.
+# the 64-bit one where 32-bit programs cannot run; KAVLOR_BENCH_PRESET=mingw64 (or mingw32)
+# chooses.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
-preset=$(runnable_preset measuring)
+preset=${KAVLOR_BENCH_PRESET:-$(runnable_preset measuring)}
 if [ "$preset" = mingw64 ]; then
     cmake --preset mingw64 >/dev/null
     cmake --build --preset mingw64 --target kavlor_bench
