@@ -330,16 +330,22 @@ void ConverterWindow::ConvertListedFiles()
         // While it does not redraw, the window and its controls keep their contents all the same;
         // what changed meanwhile is drawn at the next repaint. The lists are told too, or each new
         // entry would still cost them a look at their scroll bars; they draw again while the
-        // window is still hidden, so that they draw nothing until the window repaints.
+        // window is still hidden, so that they draw nothing until the window repaints. Not
+        // redrawing hides the window in its style only, so a window hidden meanwhile (by a close
+        // sent at a beat) is not shown again.
         void Redraw(bool on)
         {
             if (!on) {
-                SendMessageW(m_window.m_hwnd, WM_SETREDRAW, FALSE, 0);
+                m_hidden = IsWindowVisible(m_window.m_hwnd) != FALSE;
+                if (m_hidden) {
+                    SendMessageW(m_window.m_hwnd, WM_SETREDRAW, FALSE, 0);
+                }
             }
             for (int list : {List1, List2}) {
                 SendMessageW(m_window.Control(list), WM_SETREDRAW, on ? TRUE : FALSE, 0);
             }
-            if (on) {
+            if (on && m_hidden) {
+                m_hidden = false;
                 SendMessageW(m_window.m_hwnd, WM_SETREDRAW, TRUE, 0);
                 RedrawWindow(m_window.m_hwnd, nullptr, nullptr,
                              RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -352,6 +358,7 @@ void ConverterWindow::ConvertListedFiles()
         int m_wanted[2] = {-1, -1};
         int m_selected[2] = {-1, -1};
         int m_previewed[2] = {-1, -1};
+        bool m_hidden = false;  // by not redrawing
     };
     HWND list1 = Control(List1);
     HWND list2 = Control(List2);

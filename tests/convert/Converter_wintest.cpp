@@ -341,7 +341,8 @@ TEST_F(ConverterTest, DamagedLibraryIsReportedAndTheWindowStaysUsable)
 }
 
 // A long run shows its progress and never looks hung; neither input given meanwhile nor a
-// command sent to the window while it shows its progress starts another run.
+// command sent to the window while it shows its progress starts another run. A close sent
+// meanwhile hides the window for good.
 TEST_F(ConverterTest, LongRunShowsItsProgress)
 {
     TempDir pictures;
@@ -367,6 +368,7 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
                 count < kFiles) {
                 if (midway.exchange(static_cast<int>(count)) == 0) {
                     SendMessageTimeoutW(hwnd, WM_COMMAND, ID_plzh_zhuanhuan, 0, SMTO_BLOCK, 1000, nullptr);
+                    SendMessageTimeoutW(hwnd, WM_CLOSE, 0, 0, SMTO_BLOCK, 1000, nullptr);
                 }
             }
             hung = hung || IsHungAppWindow(hwnd);
@@ -381,6 +383,7 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
     watcher.join();
     EXPECT_GT(midway.load(), 0);
     EXPECT_FALSE(hung.load());
+    EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_EQ(Entries(W::List2).size(), static_cast<size_t>(kFiles));
     // A second run would now miss this file and say so.
     DeleteFileW(pictures.file(L"shot 0.bmp").c_str());
