@@ -182,8 +182,9 @@ bool ReplacingFile::CommitByCopy(const std::wstring& target, bool flush)
     std::vector<unsigned char> buffer(1 << 20);
     LARGE_INTEGER start{};
     bool copied = SetFilePointerEx(m_file.get(), start, nullptr, FILE_BEGIN) != FALSE;
-    for (DWORD got = 0; copied && ReadFile(m_file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                                           nullptr) && got > 0;) {
+    for (DWORD got = 0; copied &&
+                        ReadFile(m_file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+                        got > 0;) {
         DWORD written = 0;
         copied = WriteFile(copy.get(), buffer.data(), got, &written, nullptr) && written == got;
     }

@@ -77,8 +77,8 @@ void BenchRun(int width, int height, const char* what)
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::vector<uint8_t> bmp = test::EncodeBmp(test::ScreenshotLike(width, height), test::BmpFormat{});
     for (int i = 0; i < kFiles; ++i) {
-        HANDLE file = CreateFileW((folder + L"\\" + Name(i, L".BMP")).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileW((folder + L"\\" + Name(i, L".BMP")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  0, nullptr);
         DWORD written = 0;
         WriteFile(file, bmp.data(), static_cast<DWORD>(bmp.size()), &written, nullptr);
         FlushFileBuffers(file);  // written back now, not while either side is timed

@@ -78,7 +78,9 @@ def main():
                 ours = dll[(key, label)] * 1000
                 for name, command in commands:
                     seconds, _ = best(command, folder)
-                    rows.append((what, f"conversion.dll {function}", ours, name, seconds * 1000, "ms", ""))
+                    # libjpeg-turbo's own tools set the speed to reach; ImageMagick is for scale.
+                    goal = "<= 1.0" if name in ("cjpeg", "djpeg") else ""
+                    rows.append((what, f"conversion.dll {function}", ours, name, seconds * 1000, "ms", goal))
                 source_mb = bmp_mb if key == "bmp2jpg" else jpg_mb
                 rows.append((f"peak memory, {what}", f"conversion.dll {function}", memory[(key, label)] / 1e6,
                              "source file + picture", source_mb + bmp_mb, "MB", "<= 1.10"))

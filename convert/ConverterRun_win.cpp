@@ -385,10 +385,8 @@ void ConverterWindow::ConvertListedFiles()
         entryNames.push_back(entry.passed);
         written.push_back(entry.plan != EntryPlan::TooShort && entry.ansi ? entry.produced : std::wstring());
     }
-    std::vector<Overwrite> overwrites =
-        FindOverwrites(entryNames, written, [files = FileNamesIn(folder)](const std::wstring& name) {
-            return files.count(name) > 0;
-        });
+    std::vector<Overwrite> overwrites = FindOverwrites(
+        entryNames, written, [files = FileNamesIn(folder)](const std::wstring& name) { return files.count(name) > 0; });
     std::vector<std::wstring> existing;  // each once, in list order
     std::unordered_set<std::wstring> listed;
     for (size_t i = 0; i < overwrites.size(); ++i) {

@@ -99,8 +99,8 @@ public:
         m_size = static_cast<size_t>(size.QuadPart);
         if (m_size > 0 && OnFixedDrive()) {
             UniqueFile mapping(CreateFileMappingW(m_file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-            m_view = mapping ? static_cast<const uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0))
-                             : nullptr;
+            m_view =
+                mapping ? static_cast<const uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0)) : nullptr;
             if (m_view) {
                 return kConversionOk;
             }

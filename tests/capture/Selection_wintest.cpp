@@ -176,12 +176,13 @@ protected:
 };
 
 // The first drag starts from a maximised window, which comes back normal; the later ones show
-// that the program is idle again after each.
+// that the program is idle again after each. No drag starts where the one before ended: Wine
+// loses the release of a press there within the double-click time.
 TEST_F(Selection, DragCopiesExactlyTheSelectedPixelsWhicheverCornerItStartsFrom)
 {
     ShowWindow(window().Hwnd(), SW_MAXIMIZE);
     ASSERT_TRUE(PumpUntil([&] { return IsZoomed(window().Hwnd()) != FALSE; }));
-    const POINT rows[][2] = {{{100, 100}, {400, 300}}, {{400, 300}, {100, 100}}, {{400, 100}, {100, 300}}};
+    const POINT rows[][2] = {{{100, 100}, {400, 300}}, {{400, 100}, {100, 300}}, {{400, 300}, {100, 100}}};
     for (const auto& row : rows) {
         window().Picture1().SetPicture(nullptr);
         Command(ID_zidingyi);
