@@ -170,7 +170,7 @@ bool ReplacingFile::Commit(const std::wstring& target, bool flush)
 bool ReplacingFile::CommitByCopy(const std::wstring& target, bool flush)
 {
     std::wstring path;
-    UniqueFile copy = CreateTemporary(m_folder, m_prefix, 0, path);
+    UniqueFile copy = CreateTemporary(m_folder, m_prefix.c_str(), 0, path);
     if (!copy) {
         return false;
     }

@@ -34,7 +34,7 @@ private:
     bool CommitByCopy(const std::wstring& target, bool flush);
 
     std::wstring m_folder;
-    const wchar_t* m_prefix;
+    std::wstring m_prefix;
     std::wstring m_path;
     UniqueFile m_file;
 };
