@@ -36,7 +36,11 @@ if [ "$what" != run ]; then
         libjpeg-turbo-progs clang libclang-rt-14-dev
         nsis zip unzip icoutils
     )
-    elf32_runs || backports+=(qemu-user)
+    # (KAVLOR_WINE32_EMULATE: the tests take the emulated route even where the kernel runs them.)
+    emulate=${KAVLOR_WINE32_EMULATE:-0}
+    if ! elf32_runs || [ "$emulate" != 0 ]; then
+        backports+=(qemu-user)
+    fi
 fi
 
 sudo=""
@@ -107,11 +111,25 @@ fi
 if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -q
+# A mirror caught in the middle of a sync serves an index of the wrong size, and apt-get update
+# then fails as a whole. Try again a little later.
+updated=no
+for attempt in 1 2 3; do
+    $sudo apt-get update -q && { updated=yes; break; }
+    [ $attempt -lt 3 ] && { echo "apt-get update failed; trying again in $((attempt * 10)) s"; sleep $((attempt * 10)); }
+done
 export DEBIAN_FRONTEND=noninteractive
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+        # An index that stayed out of date (the security suite's i386 list, say) leaves the two
+        # architectures of a multiarch library at different versions, which apt refuses to
+        # install. The release's own suite holds both at one version: prefer it.
+        [ $updated = no ] || exit 1
+        release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+        echo "Some package lists could not be brought up to date: installing from $release's own suite first."
+        $sudo apt-get install -y -q --no-install-recommends -t "$release" "${missing[@]}"
+    fi
 fi
 if [ ${#missing_backports[@]} -gt 0 ]; then
     echo "Installing from bookworm-backports: ${missing_backports[*]}"

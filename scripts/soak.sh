@@ -7,5 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 preset=$(runnable_preset soaking)
 export KAVLOR_SOAK_ROUNDS=${KAVLOR_SOAK_ROUNDS:-20}
+# Each round takes a minute or two, under its own time limit (tests/win/WinTestMain_win.cpp).
+export KAVLOR_TEST_LIMIT=$((KAVLOR_SOAK_ROUNDS * 300))
 exec "$root/scripts/cups-session.sh" -- "$root/scripts/wine-session.sh" -- \
     wine "$root/build/$preset/tests/kavlor_wintests.exe" --gtest_filter='Soak.*'

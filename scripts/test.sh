@@ -8,9 +8,31 @@
 # Where this kernel cannot run 32-bit programs, the i686 sessions run under qemu-i386 in a user
 # namespace of their own (scripts/wine32-namespace.py); where that cannot work either, they are
 # left out, saying why. Ends with each session's time and counts, and one line totalling them.
+#
+#   scripts/test.sh                                       the whole suite
+#   scripts/test.sh --repeat N --session NAME [--test R]  one Wine session (mingw64-main, say) N
+#                                                         times in a row, each in a fresh session,
+#                                                         only its tests matching the regular
+#                                                         expression R when given
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+repeat=""
+only_session=""
+only_test=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --repeat) repeat=$2; shift 2 ;;
+        --session) only_session=$2; shift 2 ;;
+        --test) only_test=$2; shift 2 ;;
+        *) echo "usage: $0 [--repeat N --session NAME [--test REGEX]]" >&2; exit 2 ;;
+    esac
+done
+if [ -n "$repeat$only_session$only_test" ] && ! [[ "$repeat" =~ ^[1-9][0-9]*$ && -n "$only_session" ]]; then
+    echo "usage: $0 [--repeat N --session NAME [--test REGEX]]" >&2
+    exit 2
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kavlor-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -26,6 +48,93 @@ step() {
     "$@" 2>&1 | tee "$work/$name.log" | sed -u "s/^/[$name] /"
     echo "${PIPESTATUS[0]}" $((SECONDS - start)) >"$work/$name.result"
 }
+
+# The Wine sessions. `$launch` runs in front of each (the namespace of the i686 build where this
+# kernel cannot run it). Under emulation programs run two to three times as slowly:
+# KAVLOR_TIME_SCALE stretches the tests' waits (tests/win/TestSupport_win.h) and each test's time
+# limit, never what they check. Sessions with a printer print on two PDF queues of a private CUPS
+# scheduler.
+kinds=(main display8 dpi144 dpi192)
+session() {
+    local name=$1 preset=$2 kind=$3 scale=$4 launch=("${@:5}")
+    local ctest=(env KAVLOR_TIME_SCALE="$scale" ctest --preset "$preset" --timeout $((180 * scale)) -L "$kind")
+    [ -z "$only_test" ] || ctest+=(-R "$only_test")
+    case $kind in
+        main) step "$name" "${launch[@]}" scripts/cups-session.sh -- \
+            scripts/wine-session.sh --screen 1280x1024x24 -- "${ctest[@]}" ;;
+        display8) step "$name" "${launch[@]}" scripts/cups-session.sh -- \
+            scripts/wine-session.sh --screen 800x600x8 -- "${ctest[@]}" ;;
+        # At 144 dpi (text and windows 1.5x), and the captures at 192 dpi, where a pixel is 7.5
+        # twips; nothing prints in these.
+        dpi144) step "$name" "${launch[@]}" \
+            scripts/wine-session.sh --dpi 144 --screen 1280x1024x24 -- "${ctest[@]}" ;;
+        dpi192) step "$name" "${launch[@]}" \
+            scripts/wine-session.sh --dpi 192 --screen 1280x1024x24 -- "${ctest[@]}" ;;
+    esac
+}
+
+# How the i686 build's sessions run here: `launch32` and `scale32`, or `no32` saying why not.
+launch32=(scripts/wine32-namespace.py --)
+scale32=1
+no32=""
+if how=$(scripts/wine32-namespace.py --check 2>&1); then
+    if [ "$how" = namespace ]; then
+        echo "== The i686 build's Wine sessions run under qemu-i386 ($(
+            [ -n "${KAVLOR_WINE32_EMULATE:-}" ] && echo "KAVLOR_WINE32_EMULATE is set" ||
+                echo "this kernel cannot run 32-bit programs")), their time limits stretched three times."
+        scale32=3
+    fi
+else
+    no32=$how
+fi
+
+summary() {
+    local name=$1
+    [ -f "$work/$name.result" ] || { echo "$name: did not run"; return 1; }
+    read -r code seconds <"$work/$name.result"
+    local counts
+    counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$work/$name.log" | tail -n1)
+    printf '%-24s %3d min %02d s  %s%s\n' "$name" $((seconds / 60)) $((seconds % 60)) \
+        "${counts:-no tests counted}" "$([ "$code" -eq 0 ] || echo ', FAILED')"
+    [ "$code" -eq 0 ]
+}
+# "F tests failed out of T" of every CTest run, added up.
+total() {
+    local total failedTests
+    read -r total failedTests < <(cat "$work"/*.log |
+        awk 'match($0, /[0-9]+ tests failed out of [0-9]+/) {split(substr($0, RSTART, RLENGTH), w, " "); f += w[1]; t += w[6]}
+             END {print t+0, f+0}')
+    echo "Total: $((total - failedTests)) passed, $failedTests failed"
+}
+
+# One session, again and again: each run in a fresh Wine session, as the whole suite runs it.
+if [ -n "$repeat" ]; then
+    preset=${only_session%%-*}
+    kind=${only_session#*-}
+    if ! [[ "$preset" =~ ^mingw(32|64)$ ]] || ! printf '%s\n' "${kinds[@]}" | grep -qx -- "$kind"; then
+        echo "No session $only_session: sessions are mingw32-KIND and mingw64-KIND, KIND one of ${kinds[*]}." >&2
+        exit 2
+    fi
+    launch=()
+    scale=1
+    if [ "$preset" = mingw32 ]; then
+        [ -z "$no32" ] || { echo "The i686 build's sessions cannot run here: $no32." >&2; exit 1; }
+        launch=("${launch32[@]}")
+        scale=$scale32
+    fi
+    passed=0
+    for run in $(seq 1 "$repeat"); do
+        session "$only_session-$run" "$preset" "$kind" "$scale" "${launch[@]}"
+        summary "$only_session-$run" >/dev/null && passed=$((passed + 1))
+    done
+    echo "== $only_session, $repeat runs${only_test:+ of the tests matching $only_test}"
+    for run in $(seq 1 "$repeat"); do
+        summary "$only_session-$run" || status=1
+    done
+    total
+    echo "$passed of $repeat runs passed"
+    exit $status
+fi
 
 # The code keeps one format (.clang-format); a change that breaks it fails the suite.
 echo "== clang-format --dry-run"
@@ -52,60 +161,22 @@ grep -E 'INITED|^Done [0-9]+ runs' "$work/fuzz.out" || true
 # installer itself runs in the Wine tests (Installer.*) of each build.
 step dist scripts/test-dist.sh
 
-# The Wine sessions of one build, one after the other; every session with a printer prints on
-# two PDF queues of a private CUPS scheduler. `$launch` runs in front of each (the namespace of
-# the i686 build where this kernel cannot run it). Under emulation programs run two to three
-# times as slowly: KAVLOR_TIME_SCALE stretches the tests' waits (tests/win/TestSupport_win.h)
-# and each test's time limit, never what they check.
-wine_sessions() {
-    local preset=$1 scale=$2 launch=("${@:3}")
-    local ctest=(env KAVLOR_TIME_SCALE="$scale" ctest --preset "$preset" --timeout $((180 * scale)))
-    step "$preset-main" "${launch[@]}" scripts/cups-session.sh -- \
-        scripts/wine-session.sh --screen 1280x1024x24 -- "${ctest[@]}" -L main
-    step "$preset-display8" "${launch[@]}" scripts/cups-session.sh -- \
-        scripts/wine-session.sh --screen 800x600x8 -- "${ctest[@]}" -L display8
-    # At 144 dpi (text and windows 1.5x), and the captures at 192 dpi, where a pixel is 7.5 twips;
-    # nothing prints in these.
-    step "$preset-dpi144" "${launch[@]}" \
-        scripts/wine-session.sh --dpi 144 --screen 1280x1024x24 -- "${ctest[@]}" -L dpi144
-    step "$preset-dpi192" "${launch[@]}" \
-        scripts/wine-session.sh --dpi 192 --screen 1280x1024x24 -- "${ctest[@]}" -L dpi192
-}
-
+# The sessions of one build run one after the other; the two builds run side by side.
 sessions=()
-if how=$(scripts/wine32-namespace.py --check 2>&1); then
-    scale=1
-    if [ "$how" = namespace ]; then
-        echo "== This kernel cannot run 32-bit programs: the i686 build's Wine sessions run under qemu-i386."
-        scale=3
-    fi
-    wine_sessions mingw32 $scale scripts/wine32-namespace.py -- &
-    sessions+=(mingw32-main mingw32-display8 mingw32-dpi144 mingw32-dpi192)
+if [ -z "$no32" ]; then
+    (for kind in "${kinds[@]}"; do session "mingw32-$kind" mingw32 "$kind" "$scale32" "${launch32[@]}"; done) &
+    sessions+=("${kinds[@]/#/mingw32-}")
 else
-    echo "== The i686 build's Wine tests are left out: $how."
+    echo "== The i686 build's Wine tests are left out: $no32."
     echo "   Skipped with them: the 32-bit installer's test (its NSIS stub is 32-bit)."
 fi
-wine_sessions mingw64 1 &
-sessions+=(mingw64-main mingw64-display8 mingw64-dpi144 mingw64-dpi192)
+(for kind in "${kinds[@]}"; do session "mingw64-$kind" mingw64 "$kind" 1; done) &
+sessions+=("${kinds[@]/#/mingw64-}")
 wait
 
-summary() {
-    local name=$1
-    [ -f "$work/$name.result" ] || { echo "$name: did not run"; return 1; }
-    read -r code seconds <"$work/$name.result"
-    local counts
-    counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$work/$name.log" | tail -n1)
-    printf '%-18s %3d min %02d s  %s%s\n' "$name" $((seconds / 60)) $((seconds % 60)) \
-        "${counts:-no tests counted}" "$([ "$code" -eq 0 ] || echo ', FAILED')"
-    [ "$code" -eq 0 ]
-}
 echo "== Sessions"
 for name in host dist "${sessions[@]}"; do
     summary "$name" || status=1
 done
-# "F tests failed out of T" of every CTest run, added up.
-read -r total failedTests < <(cat "$work"/*.log |
-    awk 'match($0, /[0-9]+ tests failed out of [0-9]+/) {split(substr($0, RSTART, RLENGTH), w, " "); f += w[1]; t += w[6]}
-         END {print t+0, f+0}')
-echo "Total: $((total - failedTests)) passed, $failedTests failed"
+total
 exit $status

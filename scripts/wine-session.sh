@@ -25,8 +25,18 @@ small_disk=""
 cleanup() {
     status=$?
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        exec 4>&- 2>/dev/null || true
         wineserver -k >/dev/null 2>&1 || true
-        wineserver -w >/dev/null 2>&1 || true
+        # A server that does not go within half a minute (a process of the session that keeps
+        # starting it again) goes with every process of the prefix, so that the session ends.
+        if ! timeout 30 wineserver -w >/dev/null 2>&1; then
+            echo "wine-session: the Wine processes of $WINEPREFIX did not end; they are killed" >&2
+            for pid in $(pgrep -f . 2>/dev/null); do
+                if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+                    kill -9 "$pid" 2>/dev/null || true
+                fi
+            done
+        fi
     fi
     if [ -n "$small_disk" ]; then
         umount -l "$small_disk" 2>/dev/null || true
@@ -78,5 +88,21 @@ fi
 # hold on to that process's output: start them here with output that nobody waits on.
 wineserver -p >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+# Wine closes the desktop, and its explorer.exe, about a second after the last program on it has
+# ended; the next program to make a window starts a new explorer.exe, which inherits that
+# program's output. Each test is a program of its own, so between two tests this happened again
+# and again: ctest then waited for the explorer.exe holding a test's output to end, up to its
+# time-out. The desktop is started here, with output that nobody waits on, and kept for the whole
+# session by a console program waiting on a pipe that this script holds open, as a user's desktop
+# stays while programs come and go.
+mkfifo "$session/desktop-keeper"
+wine cmd /c pause <"$session/desktop-keeper" >/dev/null 2>&1 &
+exec 4>"$session/desktop-keeper"
+wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+for _ in $(seq 1 100); do
+    wine cmd /c 'tasklist' 2>/dev/null | grep -qi '^explorer.exe' && break
+    sleep 0.1
+done
 
 "$@"

@@ -10,6 +10,10 @@ which qemu's user-mode emulator is the handler of ELF32 i386 programs: Wine's 32
 starts there, and only there (the machine's own binfmt_misc is not touched). Every user and
 group id is mapped onto itself, so that services started inside, such as a private CUPS with
 its PDF back end, can change to their own users as they would outside.
+
+With KAVLOR_WINE32_EMULATE set (to anything but empty or 0), the namespace and qemu are taken even
+where the kernel runs 32-bit programs itself, so that the emulated route can be tested on any
+machine: the namespace's handler comes before the kernel's own loader of 32-bit programs.
 """
 import ctypes
 import os
@@ -114,17 +118,23 @@ def check_namespace(qemu):
     return None if reason == b"ok" else reason.decode()
 
 
+def emulation_forced():
+    return os.environ.get("KAVLOR_WINE32_EMULATE", "") not in ("", "0")
+
+
 def route():
     """("native" | "namespace", None) where 32-bit programs can run, else (None, reason)."""
     if not os.access(WINE32[0], os.X_OK):
         return None, "Wine's 32-bit loader is not installed (wine32:i386)"
-    if wine32_runs():
+    if not emulation_forced() and wine32_runs():
         return "native", None
     qemu = qemu_i386()
     if qemu is None:
         return None, "qemu-i386 is not installed (qemu-user from bookworm-backports)"
     reason = check_namespace(qemu)
     if reason:
+        if emulation_forced():
+            return None, f"KAVLOR_WINE32_EMULATE is set, and qemu-i386 could not run 32-bit programs in a user namespace ({reason})"
         return None, f"this kernel cannot run 32-bit programs, and qemu-i386 could not run them in a user namespace ({reason})"
     return "namespace", None
 
