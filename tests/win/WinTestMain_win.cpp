@@ -30,7 +30,9 @@ public:
         }
         m_started = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_ended = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        CreateThread(nullptr, 0, &TimeLimit::Watch, this, 0, nullptr);
+        if (HANDLE watcher = CreateThread(nullptr, 0, &TimeLimit::Watch, this, 0, nullptr)) {
+            CloseHandle(watcher);  // it runs as long as the process
+        }
     }
 
 private:
