@@ -48,6 +48,7 @@ using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
 using UniqueAccel = UniqueHandle<HACCEL, DestroyAcceleratorTable>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
+using UniqueModule = UniqueHandle<HMODULE, FreeLibrary>;
 
 // A kernel handle: a file, a mapping, a process. CreateFile reports failure as
 // INVALID_HANDLE_VALUE where the other calls give null; the owner keeps both as null, its one

@@ -27,38 +27,39 @@ constexpr std::chrono::milliseconds kBeatInterval(100);
 constexpr std::chrono::milliseconds kShortestTickInterval(500);
 constexpr int kTickShare = 40;
 
-// conversion.dll from the program's own folder only: the run works in the pictures' folder,
-// and a library of that name planted there must never run.
+// The exports of conversion.dll, from the program's own folder only: the run works in the
+// pictures' folder, and a library of that name planted there must never run. The window keeps
+// the module once it has loaded with both exports, until the window goes: a library built
+// with the C++ runtime leaves a few handles behind each time it is unloaded, so loading it anew
+// for every run would leak them run after run. A library that fails to load, or lacks an
+// export, is let go, so that the next run tries the file again.
 class ConversionLibrary {
 public:
-    ConversionLibrary() = default;
-    ConversionLibrary(const ConversionLibrary&) = delete;
-    ConversionLibrary& operator=(const ConversionLibrary&) = delete;
-    ~ConversionLibrary()
-    {
-        if (m_module) {
-            FreeLibrary(m_module);
-        }
-    }
+    explicit ConversionLibrary(UniqueModule& module) : m_module(module) {}
 
     // Empty on success, otherwise what to tell the user.
     std::wstring Load()
     {
-        std::wstring path(MAX_PATH, L'\0');
-        DWORD length = 0;
-        while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
-            path.resize(path.size() * 2);
-        }
-        path.resize(length);
-        path.erase(path.find_last_of(L"\\/") + 1);
-        path += L"conversion.dll";
-        m_module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!m_module) {
-            return texts::kLibraryMissing;
+            std::wstring path(MAX_PATH, L'\0');
+            DWORD length = 0;
+            while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+                   path.size()) {
+                path.resize(path.size() * 2);
+            }
+            path.resize(length);
+            path.erase(path.find_last_of(L"\\/") + 1);
+            path += L"conversion.dll";
+            m_module.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+            if (!m_module) {
+                return texts::kLibraryMissing;
+            }
         }
         for (auto [name, function] : {std::pair{"BmpToJpg", &m_bmpToJpg}, std::pair{"JpgToBmp", &m_jpgToBmp}}) {
-            *function = reinterpret_cast<ConvertFunction>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+            *function =
+                reinterpret_cast<ConvertFunction>(reinterpret_cast<void*>(GetProcAddress(m_module.get(), name)));
             if (!*function) {
+                m_module.reset();
                 return texts::kLibraryExportMissing + std::wstring(name, name + std::char_traits<char>::length(name));
             }
         }
@@ -67,7 +68,7 @@ public:
     ConvertFunction For(EntryPlan plan) const { return plan == EntryPlan::BmpToJpg ? m_bmpToJpg : m_jpgToBmp; }
 
 private:
-    HMODULE m_module = nullptr;
+    UniqueModule& m_module;
     ConvertFunction m_bmpToJpg = nullptr;
     ConvertFunction m_jpgToBmp = nullptr;
 };
@@ -415,7 +416,7 @@ void ConverterWindow::ConvertListedFiles()
             failures.push_back(entry.name + L": " + texts::kReasonWouldReplaceEntry);
         } else {
             if (!library) {
-                library.emplace();
+                library.emplace(m_library);
                 stopped = library->Load();
                 directory.emplace();
                 if (stopped.empty() && !SetCurrentDirectoryW(folder.c_str())) {

@@ -74,6 +74,7 @@ private:
     ControlFocus m_focus;
     ScreenDpi m_dpi{96, 96};
     bool m_running = false;
+    UniqueModule m_library;  // conversion.dll, once a run has loaded it
 };
 
 }  // namespace kavlor

@@ -13,7 +13,8 @@
 #   scripts/test.sh --repeat N --session NAME [--test R]  one Wine session (mingw64-main, say) N
 #                                                         times in a row, each in a fresh session,
 #                                                         only its tests matching the regular
-#                                                         expression R when given
+#                                                         expression R when given; the logs of
+#                                                         failed runs are kept in build/test-logs
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -122,10 +123,18 @@ if [ -n "$repeat" ]; then
         launch=("${launch32[@]}")
         scale=$scale32
     fi
+    # The logs of failed runs are kept, to read after a long repeat.
+    kept="$root/build/test-logs"
+    rm -rf "$kept"
     passed=0
     for run in $(seq 1 "$repeat"); do
         session "$only_session-$run" "$preset" "$kind" "$scale" "${launch[@]}"
-        summary "$only_session-$run" >/dev/null && passed=$((passed + 1))
+        if summary "$only_session-$run" >/dev/null; then
+            passed=$((passed + 1))
+        else
+            mkdir -p "$kept"
+            cp "$work/$only_session-$run.log" "$kept/"
+        fi
     done
     echo "== $only_session, $repeat runs${only_test:+ of the tests matching $only_test}"
     for run in $(seq 1 "$repeat"); do
@@ -133,6 +142,7 @@ if [ -n "$repeat" ]; then
     done
     total
     echo "$passed of $repeat runs passed"
+    [ "$passed" -eq "$repeat" ] || echo "The failed runs' logs: $kept"
     exit $status
 fi
 
