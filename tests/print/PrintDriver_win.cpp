@@ -130,8 +130,13 @@ std::string RunUnix(const std::string& command)
                         &process)) {
         return {};
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // For a Linux program Wine gives no process handle, and a thread "handle" that is not one
+    // (13, seen here). The system ignores a handle's low two bits, so closing it would close
+    // this process's handle 12, whatever that is: the test's standard output, seen here.
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     const std::wstring path = WindowsPath(output);
     for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(20)) {
         if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
