@@ -174,9 +174,11 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
     MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
 }
 
-bool AskYesNo(HWND owner, const std::wstring& text, const std::wstring& title)
+bool AskBeforeReplacing(HWND owner, const std::wstring& text, const std::wstring& title)
 {
-    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 namespace {

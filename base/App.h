@@ -41,8 +41,10 @@ bool ApplyAppMousePointer();
 
 // A message box with an OK button only and no icon.
 void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title);
-// A question with Yes and No buttons and no icon; true for Yes.
-bool AskYesNo(HWND owner, const std::wstring& text, const std::wstring& title);
+// A question whose Yes cannot be undone (replacing files): Yes and No buttons, No the default,
+// with a warning icon; true for Yes. Keys typed ahead of it are dropped before it shows, so that
+// no stray key answers it.
+bool AskBeforeReplacing(HWND owner, const std::wstring& text, const std::wstring& title);
 // Tells the user that a command failed in an unexpected way (an exception in a handler), in the
 // words the program gave at start-up (the window layer has no texts of its own).
 void SetUnexpectedFailureText(const wchar_t* text, const wchar_t* title);

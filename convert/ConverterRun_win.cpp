@@ -244,10 +244,10 @@ void ConverterWindow::ConvertListedFiles()
     std::optional<RunEnd> end(std::in_place, *this);
     // Progress while the run lasts. Drawn the lists' own way, each new entry and each selection
     // would cost more than converting a small picture, and a preview of a large picture half its
-    // conversion. So the window does not redraw while the run works. At each beat the selections
-    // move to the entry in work and the window, drawing again, answers what other programs sent
-    // it; at each tick the previews follow the selections and the window repaints. Whenever
-    // anything else runs, the window is as it would be without all this.
+    // conversion. So the lists do not redraw while the run works. At each beat the selections
+    // move to the entry in work and the window answers what waits for it; at each tick the
+    // previews follow the selections and the window repaints. The window itself keeps drawing
+    // and stays an ordinary window throughout, one that can be moved, minimised or closed.
     class Progress {
     public:
         explicit Progress(ConverterWindow& window) : m_window(window)
@@ -255,11 +255,17 @@ void ConverterWindow::ConvertListedFiles()
             const Clock::time_point now = Clock::now();
             m_nextBeat = now + kBeatInterval;
             m_nextTick = now + kShortestTickInterval;
-            Redraw(false);
+            ListsRedraw(false);
         }
         Progress(const Progress&) = delete;
         Progress& operator=(const Progress&) = delete;
-        ~Progress() { Redraw(true); }
+        ~Progress()
+        {
+            ListsRedraw(true);
+            if (m_quit) {
+                PostQuitMessage(m_quitCode);
+            }
+        }
 
         // Entry `index` of the source list is in work.
         void Working(int index) { m_wanted[0] = index; }
@@ -275,28 +281,25 @@ void ConverterWindow::ConvertListedFiles()
             const bool tick = start >= m_nextTick;
             if (tick) {
                 Preview();
-            }
-            Redraw(true);
-            if (tick) {
+                ListsRedraw(true);
                 RedrawWindow(m_window.m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                ListsRedraw(false);
             }
-            MSG msg;
-            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-            Redraw(false);
+            AnswerWaiting();
             const Clock::time_point end = Clock::now();
             m_nextBeat = end + kBeatInterval;
             if (tick) {
                 m_nextTick = end + std::max<Clock::duration>(kShortestTickInterval, (end - start) * kTickShare);
             }
         }
-        // Between the two, the window draws as usual, as a message box on top of it needs.
+        // Between the two, the lists draw as usual, as a message box on top of them needs.
         void Pause()
         {
             Select();
             Preview();
-            Redraw(true);
+            ListsRedraw(true);
         }
-        void Resume() { Redraw(false); }
+        void Resume() { ListsRedraw(false); }
         // The selections and previews as the run leaves them.
         void Finish()
         {
@@ -328,28 +331,41 @@ void ConverterWindow::ConvertListedFiles()
             m_previewed[0] = m_selected[0];
             m_previewed[1] = m_selected[1];
         }
-        // While it does not redraw, the window and its controls keep their contents all the same;
-        // what changed meanwhile is drawn at the next repaint. The lists are told too, or each new
-        // entry would still cost them a look at their scroll bars; they draw again while the
-        // window is still hidden, so that they draw nothing until the window repaints. Not
-        // redrawing hides the window in its style only, so a window hidden meanwhile (by a close
-        // sent at a beat) is not shown again.
-        void Redraw(bool on)
+        // While they do not redraw, the lists keep their entries and selections all the same;
+        // what changed meanwhile is drawn at the next repaint. Not redrawing also spares each new
+        // entry a look at their scroll bars.
+        void ListsRedraw(bool on)
         {
-            if (!on) {
-                m_hidden = IsWindowVisible(m_window.m_hwnd) != FALSE;
-                if (m_hidden) {
-                    SendMessageW(m_window.m_hwnd, WM_SETREDRAW, FALSE, 0);
-                }
-            }
             for (int list : {List1, List2}) {
                 SendMessageW(m_window.Control(list), WM_SETREDRAW, on ? TRUE : FALSE, 0);
             }
-            if (on && m_hidden) {
-                m_hidden = false;
-                SendMessageW(m_window.m_hwnd, WM_SETREDRAW, TRUE, 0);
-                RedrawWindow(m_window.m_hwnd, nullptr, nullptr,
-                             RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
+        // What waits for the thread. Messages other programs sent are answered by the peek
+        // itself. Of the posted ones, clicks on a window's frame and system keys go on (moving,
+        // minimising, closing, the menu, whose commands the window ignores while it runs), as do
+        // messages that are not input; clicks and keys aimed at a window's contents are dropped,
+        // since the run takes no other command. Paints wait for the next tick, and a request to
+        // end the program for the end of the run.
+        void AnswerWaiting()
+        {
+            constexpr UINT kWaiting = PM_REMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
+            MSG msg;
+            // Bounded: moving the mouse over the window posts more while these are handled.
+            for (int handled = 0; handled < 256 && PeekMessageW(&msg, nullptr, 0, 0, kWaiting); ++handled) {
+                if (msg.message == WM_QUIT) {
+                    m_quit = true;
+                    m_quitCode = static_cast<int>(msg.wParam);
+                    continue;
+                }
+                const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+                const bool systemKey = msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP ||
+                                       msg.message == WM_SYSCHAR || msg.message == WM_SYSDEADCHAR;
+                const bool click = msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST;
+                if ((key && !systemKey) || click) {
+                    continue;
+                }
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
             }
         }
 
@@ -359,7 +375,8 @@ void ConverterWindow::ConvertListedFiles()
         int m_wanted[2] = {-1, -1};
         int m_selected[2] = {-1, -1};
         int m_previewed[2] = {-1, -1};
-        bool m_hidden = false;  // by not redrawing
+        bool m_quit = false;  // WM_QUIT came during the run
+        int m_quitCode = 0;
     };
     HWND list1 = Control(List1);
     HWND list2 = Control(List2);
@@ -419,24 +436,25 @@ void ConverterWindow::ConvertListedFiles()
                 library.emplace(m_library);
                 stopped = library->Load();
                 directory.emplace();
-                if (stopped.empty() && !SetCurrentDirectoryW(folder.c_str())) {
-                    stopped = texts::kFolderMissing + std::wstring(L"\n") + folder;
-                }
                 if (!stopped.empty()) {
                     break;
                 }
                 if (!replaceExisting) {
                     progress->Pause();
                     replaceExisting =
-                        AskYesNo(m_hwnd,
-                                 ListedText(texts::kReplaceExistingFiles, existing, texts::kMoreFilesAfter) + L"\n\n" +
-                                     texts::kReplaceExistingQuestion,
-                                 texts::kAppTitle);
+                        AskBeforeReplacing(m_hwnd,
+                                           ListedText(texts::kReplaceExistingFiles, existing, texts::kMoreFilesAfter) +
+                                               L"\n\n" + texts::kReplaceExistingQuestion,
+                                           texts::kAppTitle);
                     progress->Resume();
                 }
             }
             if (overwrite == Overwrite::ExistingFile && !replaceExisting) {
                 failures.push_back(entry.name + L": " + texts::kReasonKeptExisting);
+            } else if (!SetCurrentDirectoryW(folder.c_str())) {
+                // Set again for each call: whatever ran meanwhile may have moved it.
+                stopped = texts::kFolderMissing + std::wstring(L"\n") + folder;
+                break;
             } else {
                 std::string buffer = *entry.ansi;  // the library may write into it
                 if (int result = library->For(entry.plan)(buffer.data(), 0); result != kConversionOk) {

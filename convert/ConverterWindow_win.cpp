@@ -145,6 +145,12 @@ void ConverterWindow::Form_Load()
 
 void ConverterWindow::OnCommand(int id, int code)
 {
+    // While a run lasts the window takes no other command, whoever sends it: the run works in the
+    // current directory, which the file dialog would move, and the lists are the run's. Leaving
+    // hides the window, as its close box does.
+    if (m_running && id != ID_plzh_exit) {
+        return;
+    }
     switch (id) {
     case ID_plzh_open: open_Click(); break;
     case ID_plzh_exit: exit_Click(); break;

@@ -236,26 +236,33 @@ TEST_F(ConverterTest, FailedEntriesAreListedAndReported)
 }
 
 // No entry of the run is replaced: a.bmp and a.jpg would destroy each other. Another file of a
-// produced name is replaced only when the user says so, asked once before the first conversion.
+// produced name is replaced only when the user says so, asked once before the first conversion,
+// with a warning. Enter answers No, and a key typed ahead of the question (Y) answers nothing.
 TEST_F(ConverterTest, RunReplacesNoEntryAndAsksBeforeReplacingOtherFiles)
 {
     TempDir pictures;
     WriteSolidPicture(pictures.file(L"a.bmp"), kRed);
     WriteSolidPicture(pictures.file(L"a.jpg"), kBlue);
     WriteSolidPicture(pictures.file(L"b.bmp"), kGreen);
-    WriteSolidPicture(pictures.file(L"B.JPG"), kYellow);
     Choose(pictures.path(), L"\"a.bmp\" \"a.jpg\" \"b.bmp\"");
     const std::wstring entriesKept =
         L"以下文件没有转换成功:\nA.BMP: 转换后的文件会覆盖列表中的另一个源文件,所以没有转换"
         L"\nA.JPG: 转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
-    for (int answer : {IDNO, IDYES}) {
+    SetForegroundWindow(plzh().Hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == plzh().Hwnd(); }));
+    for (int answer : {IDNO, IDYES, MessageBoxAnswerer::kEnter}) {
+        WriteSolidPicture(pictures.file(L"B.JPG"), kYellow);
         MessageBoxAnswerer question(L"Kavlor", {}, answer);
+        if (answer == MessageBoxAnswerer::kEnter) {
+            PressKey('Y');
+        }
         EXPECT_EQ(Run(),
-                  answer == IDNO ? entriesKept + L"\nB.BMP: 已有同名的转换后文件,按您的选择保留了它" : entriesKept);
+                  answer != IDYES ? entriesKept + L"\nB.BMP: 已有同名的转换后文件,按您的选择保留了它" : entriesKept);
         EXPECT_EQ(question.text(), L"以下转换后的文件已经存在:\nB.JPG\n\n要替换这些文件吗?");
+        EXPECT_EQ(question.icon(), LoadIconW(nullptr, IDI_WARNING));
         EXPECT_EQ(Entries(W::List2), (std::vector<std::wstring>{L"A.JPG", L"A.BMP", L"B.JPG"}));
         for (auto [name, color] : {std::pair{L"a.bmp", kRed}, std::pair{L"a.jpg", kBlue},
-                                   std::pair{L"B.JPG", answer == IDNO ? kYellow : kGreen}}) {
+                                   std::pair{L"B.JPG", answer != IDYES ? kYellow : kGreen}}) {
             EXPECT_TRUE(NearColor(PictureColor(pictures.file(name)).value_or(0), color)) << name;
         }
     }
@@ -342,12 +349,14 @@ TEST_F(ConverterTest, DamagedLibraryIsReportedAndTheWindowStaysUsable)
 
 // What another program sends the converter during a run, held back until the run is surely in
 // the middle: a hook on this thread sees the first result listed, has the watcher send a second
-// run's command and a close without waiting for them, and stays until both are queued and the
-// next beat is due. The run then meets both at that beat, with most of its entries still to go,
-// however fast the machine converts.
+// run's command, a click on 打开 and a minimise without waiting for them, and stays until they
+// are queued and the next beat is due. The run then meets them at that beat, with most of its
+// entries still to go, however fast the machine converts; once the window is minimised, a close
+// follows. Until then, at every entry listed, the window must be visible and hit-tested as its
+// own at its middle and on its caption.
 class MidRunSender {
 public:
-    MidRunSender(HWND list2, HWND target) : m_list2(list2), m_target(target)
+    MidRunSender(HWND list2, HWND target, HWND open) : m_list2(list2), m_target(target), m_open(open)
     {
         s_self = this;
         m_hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &MidRunSender::Hook, nullptr, GetCurrentThreadId());
@@ -355,9 +364,15 @@ public:
             WaitForSingleObject(m_listed, INFINITE);
             if (!m_stop) {
                 SendNotifyMessageW(m_target, WM_COMMAND, ID_plzh_zhuanhuan, 0);
-                SendNotifyMessageW(m_target, WM_CLOSE, 0, 0);
+                SendNotifyMessageW(m_open, BM_CLICK, 0, 0);
+                PostMessageW(m_target, WM_SYSCOMMAND, SC_MINIMIZE, 0);
             }
             SetEvent(m_sent);
+            WaitForSingleObject(m_minimised, Deadline(10000));
+            m_closing = true;
+            if (!m_stop) {
+                SendNotifyMessageW(m_target, WM_CLOSE, 0, 0);
+            }
         });
     }
     ~MidRunSender()
@@ -365,42 +380,72 @@ public:
         UnhookWindowsHookEx(m_hook);
         m_stop = true;
         SetEvent(m_listed);
+        SetEvent(m_minimised);
         m_thread.join();
-        CloseHandle(m_listed);
-        CloseHandle(m_sent);
+        for (HANDLE event : {m_listed, m_sent, m_minimised}) {
+            CloseHandle(event);
+        }
         s_self = nullptr;
     }
     bool sent() const { return m_fired; }
+    bool minimised() const { return m_wasMinimised; }
+    int checked() const { return m_checked; }
+    int notItsOwn() const { return m_notItsOwn; }
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
     {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         MidRunSender* self = s_self;
-        if (code == HC_ACTION && self && !self->m_fired && call->hwnd == self->m_list2 &&
-            call->message == LB_ADDSTRING) {
-            self->m_fired = true;
-            SetEvent(self->m_listed);
-            WaitForSingleObject(self->m_sent, Deadline(10000));
-            Sleep(150);  // past the run's 100 ms beat
+        if (code == HC_ACTION && self && call->hwnd == self->m_list2 && call->message == LB_ADDSTRING) {
+            self->Listed();
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    void Listed()
+    {
+        if (IsIconic(m_target)) {
+            m_wasMinimised = true;
+            SetEvent(m_minimised);
+        } else if (!m_closing) {
+            RECT frame{};
+            GetWindowRect(m_target, &frame);
+            const LONG middle = (frame.left + frame.right) / 2;
+            const LONG caption = frame.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+            const bool visible = (GetWindowLongW(m_target, GWL_STYLE) & WS_VISIBLE) != 0;
+            for (POINT p : {POINT{middle, (frame.top + frame.bottom) / 2}, POINT{middle, caption}}) {
+                ++m_checked;
+                m_notItsOwn += !visible || GetAncestor(WindowFromPoint(p), GA_ROOT) != m_target;
+            }
+        }
+        if (!m_fired) {
+            m_fired = true;
+            SetEvent(m_listed);
+            WaitForSingleObject(m_sent, Deadline(10000));
+            Sleep(150);  // past the run's 100 ms beat
+        }
     }
 
     static inline MidRunSender* s_self = nullptr;
     HWND m_list2;
     HWND m_target;
+    HWND m_open;
     HHOOK m_hook = nullptr;
     HANDLE m_listed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE m_sent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_minimised = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_closing{false};
     bool m_fired = false;
+    bool m_wasMinimised = false;
+    int m_checked = 0;
+    int m_notItsOwn = 0;
     std::thread m_thread;
 };
 
-// A long run never looks hung and answers other programs at its beats: a second run's command
-// sent meanwhile does nothing, and a close hides the window for good. Input aimed at the busy
-// window is dropped.
+// A long run never looks hung, stays an ordinary window and answers other programs at its
+// beats: a second run's command and a click on 打开 sent meanwhile do nothing, a minimise
+// minimises it, and a close hides it for good. Input aimed at the busy window is dropped.
 TEST_F(ConverterTest, LongRunShowsItsProgress)
 {
     TempDir pictures;
@@ -425,9 +470,14 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
     PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     {
-        MidRunSender sender(Item(W::List2), hwnd);
+        FileDialogDriver dialog;  // cancels a file dialog the click on 打开 would show
+        MidRunSender sender(Item(W::List2), hwnd, Item(W::Command2));
         EXPECT_EQ(Run(), L"");
         EXPECT_TRUE(sender.sent());
+        EXPECT_TRUE(sender.minimised());
+        EXPECT_GT(sender.checked(), 0);
+        EXPECT_EQ(sender.notItsOwn(), 0) << "of " << sender.checked() << " points";
+        EXPECT_FALSE(dialog.seen());
     }
     done = true;
     watcher.join();
