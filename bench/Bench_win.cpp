@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -63,14 +65,29 @@ int main()
     const double xwdMs = argv && argc > 2 ? std::wcstod(argv[2], nullptr) : 0;
     LocalFree(argv);
 
+    // KAVLOR_BENCH_ONLY=converter (say) runs the benchmarks of that name alone.
+    const char* only = std::getenv("KAVLOR_BENCH_ONLY");
+    auto wanted = [only](const char* name) { return !only || std::strstr(name, only); };
     // First, while the process's peak memory is still its own at start.
-    bench::BenchHugeHeader();
-    bench::BenchCapture();
-    bench::BenchKeyCapture(xwdMs);
-    bench::BenchFiles();
-    bench::BenchSelectionFrame();
-    bench::BenchPrint();
-    bench::BenchConverter();
+    if (wanted("huge header")) {
+        bench::BenchHugeHeader();
+    }
+    if (wanted("capture")) {
+        bench::BenchCapture();
+        bench::BenchKeyCapture(xwdMs);
+    }
+    if (wanted("files")) {
+        bench::BenchFiles();
+    }
+    if (wanted("selection")) {
+        bench::BenchSelectionFrame();
+    }
+    if (wanted("print")) {
+        bench::BenchPrint();
+    }
+    if (wanted("converter")) {
+        bench::BenchConverter();
+    }
     ShutdownApplication();
     return 0;
 }

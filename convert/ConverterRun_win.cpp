@@ -76,11 +76,7 @@ private:
 // Puts the process's current directory back when the run ends.
 class CurrentDirectoryKeeper {
 public:
-    CurrentDirectoryKeeper()
-    {
-        m_saved.resize(GetCurrentDirectoryW(0, nullptr));
-        m_saved.resize(GetCurrentDirectoryW(static_cast<DWORD>(m_saved.size()), m_saved.data()));
-    }
+    CurrentDirectoryKeeper() { m_saved = Current(); }
     CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
     CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
     ~CurrentDirectoryKeeper()
@@ -90,8 +86,32 @@ public:
         }
     }
 
+    // Makes `folder` the current directory before each call of the library: whatever ran
+    // meanwhile may have moved it. Reading it costs far less than setting it, so it is set only
+    // when it is no longer what this set.
+    bool MoveTo(const std::wstring& folder)
+    {
+        if (!m_set.empty() && Current() == m_set) {
+            return true;
+        }
+        if (!SetCurrentDirectoryW(folder.c_str())) {
+            m_set.clear();
+            return false;
+        }
+        m_set = Current();
+        return true;
+    }
+
 private:
+    static std::wstring Current()
+    {
+        std::wstring path(GetCurrentDirectoryW(0, nullptr), L'\0');
+        path.resize(GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data()));
+        return path;
+    }
+
     std::wstring m_saved;
+    std::wstring m_set;  // the directory as this set it
 };
 
 // The name in the system's ANSI code page, as the library takes it. A name the code page cannot
@@ -261,7 +281,7 @@ void ConverterWindow::ConvertListedFiles()
         Progress& operator=(const Progress&) = delete;
         ~Progress()
         {
-            ListsRedraw(true);
+            ListsRedrawLater();
             if (m_quit) {
                 PostQuitMessage(m_quitCode);
             }
@@ -338,6 +358,19 @@ void ConverterWindow::ConvertListedFiles()
         {
             for (int list : {List1, List2}) {
                 SendMessageW(m_window.Control(list), WM_SETREDRAW, on ? TRUE : FALSE, 0);
+            }
+        }
+        // At the end the lists draw again at the window's next paint, rather than at once as
+        // they would if only told to redraw: each is kept from painting, by its style alone,
+        // while it takes its new state, then shown again and invalidated.
+        void ListsRedrawLater()
+        {
+            for (int id : {List1, List2}) {
+                HWND list = m_window.Control(id);
+                DefWindowProcW(list, WM_SETREDRAW, FALSE, 0);  // clears its WS_VISIBLE
+                SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+                DefWindowProcW(list, WM_SETREDRAW, TRUE, 0);
+                RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
             }
         }
         // What waits for the thread. Messages other programs sent are answered by the peek
@@ -451,8 +484,7 @@ void ConverterWindow::ConvertListedFiles()
             }
             if (overwrite == Overwrite::ExistingFile && !replaceExisting) {
                 failures.push_back(entry.name + L": " + texts::kReasonKeptExisting);
-            } else if (!SetCurrentDirectoryW(folder.c_str())) {
-                // Set again for each call: whatever ran meanwhile may have moved it.
+            } else if (!directory->MoveTo(folder)) {
                 stopped = texts::kFolderMissing + std::wstring(L"\n") + folder;
                 break;
             } else {
