@@ -236,8 +236,8 @@ TEST_F(ConverterTest, FailedEntriesAreListedAndReported)
 }
 
 // No entry of the run is replaced: a.bmp and a.jpg would destroy each other. Another file of a
-// produced name is replaced only when the user says so, asked once before the first conversion,
-// with a warning. Enter answers No, and a key typed ahead of the question (Y) answers nothing.
+// produced name is replaced only when the user says so, asked once before the first conversion.
+// Enter answers No, and a key typed ahead of the question (Y) answers nothing.
 TEST_F(ConverterTest, RunReplacesNoEntryAndAsksBeforeReplacingOtherFiles)
 {
     TempDir pictures;
@@ -259,7 +259,6 @@ TEST_F(ConverterTest, RunReplacesNoEntryAndAsksBeforeReplacingOtherFiles)
         EXPECT_EQ(Run(),
                   answer != IDYES ? entriesKept + L"\nB.BMP: 已有同名的转换后文件,按您的选择保留了它" : entriesKept);
         EXPECT_EQ(question.text(), L"以下转换后的文件已经存在:\nB.JPG\n\n要替换这些文件吗?");
-        EXPECT_EQ(question.icon(), LoadIconW(nullptr, IDI_WARNING));
         EXPECT_EQ(Entries(W::List2), (std::vector<std::wstring>{L"A.JPG", L"A.BMP", L"B.JPG"}));
         for (auto [name, color] : {std::pair{L"a.bmp", kRed}, std::pair{L"a.jpg", kBlue},
                                    std::pair{L"B.JPG", answer != IDYES ? kYellow : kGreen}}) {

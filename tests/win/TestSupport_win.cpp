@@ -397,15 +397,6 @@ void MouseButton(DWORD flag)
     SendInput(1, &input, sizeof(INPUT));
 }
 
-// The icon a message box shows, from its icon control.
-static BOOL CALLBACK KeepIcon(HWND child, LPARAM icon)
-{
-    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        *reinterpret_cast<HICON*>(icon) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-    }
-    return TRUE;
-}
-
 MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()> afterAnswer, int button)
     : m_title(std::move(title)), m_afterAnswer(std::move(afterAnswer)), m_button(button)
 {
@@ -420,7 +411,6 @@ MessageBoxAnswerer::MessageBoxAnswerer(std::wstring title, std::function<void()>
                 std::wstring text(8192, L'\0');
                 text.resize(static_cast<size_t>(GetDlgItemTextW(box, 0xFFFF, text.data(), 8192)));
                 m_text = text;
-                EnumChildWindows(box, &KeepIcon, reinterpret_cast<LPARAM>(&m_icon));
                 m_answeredAtMs = WallClockMs();
                 // Marked before the box can close, so that the code waiting on it sees it.
                 m_answered = true;

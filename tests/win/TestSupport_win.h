@@ -109,8 +109,8 @@ void MoveMouse(int x, int y);
 void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN...
 
 // Watches for a message box of this process with the given title on another thread and
-// closes it with `button` (OK unless given), remembering its text, its icon and when it was
-// answered. `button` kEnter presses Enter in it instead, which answers with its default button.
+// closes it with `button` (OK unless given), remembering its text and when it was answered.
+// `button` kEnter presses Enter in it instead, which answers with its default button.
 class MessageBoxAnswerer {
 public:
     static constexpr int kEnter = 0;
@@ -118,7 +118,6 @@ public:
     ~MessageBoxAnswerer();
     bool answered() const { return m_answered; }
     std::wstring text() const { return m_text; }
-    HICON icon() const { return m_icon; }
     long long answeredAtMs() const { return m_answeredAtMs; }
 
 private:
@@ -128,7 +127,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_answered{false};
     std::wstring m_text;
-    HICON m_icon = nullptr;
     long long m_answeredAtMs = 0;
     std::thread m_thread;
 };
