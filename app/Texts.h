@@ -81,6 +81,9 @@ inline constexpr const wchar_t* kReasonTooShort = L"文件名太短,无法得出
 inline constexpr const wchar_t* kReasonNameNotAnsi = L"文件名含有系统代码页无法表示的字符";
 inline constexpr const wchar_t* kReasonOther = L"转换程序库报告错误 ";
 inline constexpr const wchar_t* kReasonWouldReplaceEntry = L"转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
+inline constexpr const wchar_t* kReasonSameResult = L"列表中前面的一个文件会转换成同名的文件,所以没有转换";
+inline constexpr const wchar_t* kReasonShortNameOfAnother =
+    L"转换后的文件名是另一个文件的短文件名,会覆盖那个文件,所以没有转换";
 inline constexpr const wchar_t* kReasonKeptExisting = L"已有同名的转换后文件,按您的选择保留了它";
 inline constexpr const wchar_t* kReplaceExistingFiles = L"以下转换后的文件已经存在:";
 inline constexpr const wchar_t* kReplaceExistingQuestion = L"要替换这些文件吗?";

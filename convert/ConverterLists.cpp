@@ -93,9 +93,10 @@ EntryPlan PlanEntry(std::wstring_view upperName)
 
 std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryNames,
                                       const std::vector<std::wstring>& producedNames,
-                                      const std::function<bool(const std::wstring&)>& exists)
+                                      const std::function<NameTaken(const std::wstring&)>& taken)
 {
     const std::unordered_set<std::wstring> entries(entryNames.begin(), entryNames.end());
+    std::unordered_set<std::wstring> earlier;
     std::vector<Overwrite> overwrites;
     overwrites.reserve(producedNames.size());
     for (const std::wstring& produced : producedNames) {
@@ -103,8 +104,14 @@ std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryName
             overwrites.push_back(Overwrite::Nothing);
         } else if (entries.count(produced) > 0) {
             overwrites.push_back(Overwrite::Entry);
+        } else if (!earlier.insert(produced).second) {
+            overwrites.push_back(Overwrite::EarlierResult);
         } else {
-            overwrites.push_back(exists(produced) ? Overwrite::ExistingFile : Overwrite::Nothing);
+            switch (taken(produced)) {
+            case NameTaken::No: overwrites.push_back(Overwrite::Nothing); break;
+            case NameTaken::ByLongName: overwrites.push_back(Overwrite::ExistingFile); break;
+            case NameTaken::ByShortName: overwrites.push_back(Overwrite::ShortNameOfAnother); break;
+            }
         }
     }
     return overwrites;

@@ -43,17 +43,26 @@ enum class EntryPlan {
 };
 EntryPlan PlanEntry(std::wstring_view upperName);
 
+// Whether a name is taken in a folder, as the file system matches names (regardless of case).
+enum class NameTaken {
+    No,
+    ByLongName,   // a file's own name
+    ByShortName,  // only the short name of a file whose own name differs
+};
+
 // What writing an entry's produced file would replace.
 enum class Overwrite {
     Nothing,
-    Entry,         // a file that is itself an entry of the run: never replaced
-    ExistingFile,  // another file already there: replaced only when the user agrees
+    Entry,               // a file that is itself an entry of the run: never replaced
+    EarlierResult,       // what an earlier entry of the run produces: never replaced
+    ShortNameOfAnother,  // the short name of another file: the result would go into that file
+    ExistingFile,        // another file already there: replaced only when the user agrees
 };
 // For each produced name (upper case; empty where an entry produces none), what writing it would
-// replace. `entryNames` are the names the run's entries go by, upper case; `exists` tells whether
-// a file of a name is there.
+// replace. `entryNames` are the names the run's entries go by, long and short, upper case;
+// `taken` tells whether a name is taken in the folder, and how.
 std::vector<Overwrite> FindOverwrites(const std::vector<std::wstring>& entryNames,
                                       const std::vector<std::wstring>& producedNames,
-                                      const std::function<bool(const std::wstring&)>& exists);
+                                      const std::function<NameTaken(const std::wstring&)>& taken);
 
 }  // namespace kavlor

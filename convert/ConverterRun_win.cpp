@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -114,39 +115,130 @@ private:
     std::wstring m_set;  // the directory as this set it
 };
 
+std::wstring Upper(std::wstring text)
+{
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// The short name of file `name` in `folder`, upper case: empty where the volume keeps none or
+// the file cannot be found.
+std::wstring ShortName(const std::wstring& folder, const std::wstring& name)
+{
+    std::wstring shortPath(MAX_PATH, L'\0');
+    DWORD length =
+        GetShortPathNameW(EntryPath(folder, name).c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) {
+        return {};
+    }
+    shortPath.resize(length);
+    return Upper(shortPath.substr(shortPath.find_last_of(L"\\/") + 1));
+}
+
 // The name in the system's ANSI code page, as the library takes it. A name the code page cannot
 // hold goes by its short name, when the volume keeps one; `passed` is the name used.
 std::optional<std::string> AnsiName(const std::wstring& folder, const std::wstring& name, std::wstring& passed)
 {
-    auto convert = [](const std::wstring& text) -> std::optional<std::string> {
+    // The UTF-8 code page holds every name, and WideCharToMultiByte refuses both the best-fit
+    // flag and the used-default pointer with it; a lone surrogate fails the conversion there.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    auto convert = [&](const std::wstring& text) -> std::optional<std::string> {
         BOOL lossy = FALSE;
-        int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &lossy);
+        BOOL* used = utf8 ? nullptr : &lossy;
+        int bytes = WideCharToMultiByte(CP_ACP, flags, text.c_str(), -1, nullptr, 0, nullptr, used);
         if (bytes <= 0 || lossy) {
             return std::nullopt;
         }
         std::string ansi(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, ansi.data(), bytes, nullptr, &lossy);
+        WideCharToMultiByte(CP_ACP, flags, text.c_str(), -1, ansi.data(), bytes, nullptr, used);
         return ansi;
     };
     passed = name;
     if (std::optional<std::string> ansi = convert(name)) {
         return ansi;
     }
-    const std::wstring longPath = EntryPath(folder, name);
-    std::wstring shortPath(MAX_PATH, L'\0');
-    DWORD length = GetShortPathNameW(longPath.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-    if (length == 0 || length >= shortPath.size()) {
+    const std::wstring shortName = ShortName(folder, name);
+    if (shortName.empty()) {
         return std::nullopt;
     }
-    shortPath.resize(length);
-    std::wstring shortName = shortPath.substr(shortPath.find_last_of(L"\\/") + 1);
-    CharUpperBuffW(shortName.data(), static_cast<DWORD>(shortName.size()));
     std::optional<std::string> ansi = convert(shortName);
     if (ansi) {
         passed = shortName;
     }
     return ansi;
 }
+
+// How `name` is taken in `folder`, looked up alone.
+NameTaken LookUp(const std::wstring& folder, const std::wstring& name)
+{
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(EntryPath(folder, name).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // What cannot be told is taken as there, so that the user is asked.
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameTaken::No : NameTaken::ByLongName;
+    }
+    FindClose(search);
+    return Upper(found.cFileName) != name && Upper(found.cAlternateFileName) == name ? NameTaken::ByShortName
+                                                                                     : NameTaken::ByLongName;
+}
+
+// The names taken in a folder, long and short, in upper case. One listing rather than a look-up
+// for each name: a file system that matches names regardless of case only by reading the folder
+// would read it once for every name that is not there. A folder that cannot be listed, or whose
+// listing stops on an error, has each name looked up instead.
+class FolderNames {
+public:
+    explicit FolderNames(std::wstring folder) : m_folder(std::move(folder))
+    {
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW(EntryPath(m_folder, L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return;
+        }
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                std::wstring name = Upper(found.cFileName);
+                std::wstring shortName = Upper(found.cAlternateFileName);
+                if (!shortName.empty() && shortName != name) {
+                    m_shortNames.insert(shortName);
+                }
+                m_shortOf.emplace(std::move(name), std::move(shortName));
+            }
+        } while (FindNextFileW(search, &found));
+        m_listed = GetLastError() == ERROR_NO_MORE_FILES;
+        FindClose(search);
+    }
+
+    NameTaken Taken(const std::wstring& name) const
+    {
+        if (!m_listed) {
+            return LookUp(m_folder, name);
+        }
+        if (m_shortOf.count(name) > 0) {
+            return NameTaken::ByLongName;
+        }
+        return m_shortNames.count(name) > 0 ? NameTaken::ByShortName : NameTaken::No;
+    }
+
+    // The short name of the file of long name `name`: empty where it has none of its own, or
+    // where the file cannot be found.
+    std::wstring ShortNameOf(const std::wstring& name) const
+    {
+        if (m_listed) {
+            auto found = m_shortOf.find(name);
+            return found == m_shortOf.end() ? std::wstring() : found->second;
+        }
+        return ShortName(m_folder, name);
+    }
+
+private:
+    std::wstring m_folder;
+    bool m_listed = false;
+    std::unordered_map<std::wstring, std::wstring> m_shortOf;  // each file's name and its short name
+    std::unordered_set<std::wstring> m_shortNames;             // short names other than the file's name
+};
 
 std::wstring ReasonText(int result)
 {
@@ -186,28 +278,6 @@ std::wstring ListedText(const std::wstring& header, const std::vector<std::wstri
         text += L"\n" + std::wstring(texts::kMoreFailuresBefore) + std::to_wstring(lines.size() - kShown) + moreAfter;
     }
     return text;
-}
-
-// The names of the files in `folder`, long and short, in upper case. One listing rather than a
-// look-up for each name: a file system that matches names regardless of case only by reading the
-// folder would read it once for every name that is not there.
-std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder)
-{
-    std::unordered_set<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(EntryPath(folder, L"*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            for (std::wstring name : {std::wstring(found.cFileName), std::wstring(found.cAlternateFileName)}) {
-                CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-                names.insert(std::move(name));
-            }
-        }
-    }
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
-    return names;
 }
 
 // Clicks and keys given to the window while it was busy are dropped: they were aimed at a
@@ -419,13 +489,15 @@ void ConverterWindow::ConvertListedFiles()
     const auto count = static_cast<int>(SendMessageW(list1, LB_GETCOUNT, 0, 0));
     const std::wstring folder = TextOf(Control(Label1));
 
+    // Every name an entry goes by is kept from being written: its own, its short name, and the
+    // name it is passed by.
+    const FolderNames folderNames(folder);
     std::vector<RunEntry> entries(static_cast<size_t>(count > 0 ? count : 0));
     std::vector<std::wstring> entryNames;
     std::vector<std::wstring> written;
     for (int i = 0; i < count; ++i) {
         RunEntry& entry = entries[static_cast<size_t>(i)];
-        entry.name = EntryText(list1, i);
-        CharUpperBuffW(entry.name.data(), static_cast<DWORD>(entry.name.size()));
+        entry.name = Upper(EntryText(list1, i));
         entry.plan = PlanEntry(entry.name);
         entry.produced = entry.name;
         if (entry.plan != EntryPlan::TooShort) {
@@ -434,10 +506,11 @@ void ConverterWindow::ConvertListedFiles()
         }
         entryNames.push_back(entry.name);
         entryNames.push_back(entry.passed);
+        entryNames.push_back(folderNames.ShortNameOf(entry.name));
         written.push_back(entry.plan != EntryPlan::TooShort && entry.ansi ? entry.produced : std::wstring());
     }
     std::vector<Overwrite> overwrites = FindOverwrites(
-        entryNames, written, [files = FileNamesIn(folder)](const std::wstring& name) { return files.count(name) > 0; });
+        entryNames, written, [&folderNames](const std::wstring& name) { return folderNames.Taken(name); });
     std::vector<std::wstring> existing;  // each once, in list order
     std::unordered_set<std::wstring> listed;
     for (size_t i = 0; i < overwrites.size(); ++i) {
@@ -464,6 +537,10 @@ void ConverterWindow::ConvertListedFiles()
             failures.push_back(entry.name + L": " + texts::kReasonNameNotAnsi);
         } else if (overwrite == Overwrite::Entry) {
             failures.push_back(entry.name + L": " + texts::kReasonWouldReplaceEntry);
+        } else if (overwrite == Overwrite::EarlierResult) {
+            failures.push_back(entry.name + L": " + texts::kReasonSameResult);
+        } else if (overwrite == Overwrite::ShortNameOfAnother) {
+            failures.push_back(entry.name + L": " + texts::kReasonShortNameOfAnother);
         } else {
             if (!library) {
                 library.emplace(m_library);
@@ -484,6 +561,10 @@ void ConverterWindow::ConvertListedFiles()
             }
             if (overwrite == Overwrite::ExistingFile && !replaceExisting) {
                 failures.push_back(entry.name + L": " + texts::kReasonKeptExisting);
+            } else if (entry.produced.find(L'~') != std::wstring::npos &&
+                       LookUp(folder, entry.produced) == NameTaken::ByShortName) {
+                // A file this run wrote may have been given this short name.
+                failures.push_back(entry.name + L": " + texts::kReasonShortNameOfAnother);
             } else if (!directory->MoveTo(folder)) {
                 stopped = texts::kFolderMissing + std::wstring(L"\n") + folder;
                 break;

@@ -27,7 +27,7 @@ void WriteSolidPicture(const std::wstring& path, uint32_t color, int width, int 
             pixel[2] = static_cast<uint8_t>(color >> 16);
         }
     }
-    const bool jpeg = path.size() > 4 && (path.ends_with(L".jpg") || path.ends_with(L".jpeg"));
+    const bool jpeg = !path.ends_with(L".bmp") && !path.ends_with(L".BMP");
     WriteBytes(path, jpeg ? EncodeTestJpeg(raster, JpegKind::Baseline) : EncodeBmp(raster, BmpFormat{}));
 }
 

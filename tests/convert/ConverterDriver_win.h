@@ -12,7 +12,7 @@
 
 namespace kavlor::test {
 
-// A picture file of one colour (0xRRGGBB): BMP or baseline JPEG by its extension.
+// A picture file of one colour (0xRRGGBB): BMP for a .bmp name, otherwise baseline JPEG.
 void WriteSolidPicture(const std::wstring& path, uint32_t color, int width = 32, int height = 24);
 // The colour at the centre of a picture file, as the program reads it.
 std::optional<uint32_t> PictureColor(const std::wstring& path);
