@@ -57,24 +57,17 @@ TEST(ConverterLists, KeysCaptionsAndPlans)
 }
 
 // a.bmp and a.jpg listed together would each destroy the other; B.JPG is another file that is
-// already there; an entry too short to produce anything replaces nothing; d.jpg and d.jpe give
-// the same result, which only the first may write; PARTY~1.JPG is the short name of another file.
+// already there; an entry too short to produce anything replaces nothing.
 TEST(ConverterLists, OverwritesOfARun)
 {
-    const std::vector<std::wstring> entries = {L"A.BMP", L"A.JPG", L"B.BMP", L"C.JPG",
-                                               L"AB",    L"D.JPG", L"D.JPE", L"_~1.BMP"};
-    const std::vector<std::wstring> produced = {L"A.JPG", L"A.BMP", L"B.JPG", L"C.BMP",
-                                                L"",      L"D.BMP", L"D.BMP", L"PARTY~1.JPG"};
+    const std::vector<std::wstring> entries = {L"A.BMP", L"A.JPG", L"B.BMP", L"C.JPG", L"AB"};
+    const std::vector<std::wstring> produced = {L"A.JPG", L"A.BMP", L"B.JPG", L"C.BMP", L""};
     auto taken = [](const std::wstring& name) {
-        if (name == L"PARTY~1.JPG") {
-            return NameTaken::ByShortName;
-        }
         return name == L"A.JPG" || name == L"A.BMP" || name == L"B.JPG" ? NameTaken::ByLongName : NameTaken::No;
     };
     EXPECT_EQ(FindOverwrites(entries, produced, taken),
               (std::vector<Overwrite>{Overwrite::Entry, Overwrite::Entry, Overwrite::ExistingFile, Overwrite::Nothing,
-                                      Overwrite::Nothing, Overwrite::Nothing, Overwrite::EarlierResult,
-                                      Overwrite::ShortNameOfAnother}));
+                                      Overwrite::Nothing}));
 }
 
 }  // namespace

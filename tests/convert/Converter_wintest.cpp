@@ -297,54 +297,39 @@ TEST_F(ConverterTest, NameOutsideTheCodePageGoesByItsShortName)
 // one result, only the first converts. (One file chosen joins the list: that case comes first.)
 TEST_F(ConverterTest, NoResultGoesUnderAnotherFilesName)
 {
-    const std::wstring snowman = L"snow \u2603 \u56fe.bmp";
-    const std::wstring failed = L"以下文件没有转换成功:\n";
-    const std::wstring replacesEntry = L": 转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
-    const std::wstring shortNameTaken = L": 转换后的文件名是另一个文件的短文件名,会覆盖那个文件,所以没有转换";
+    const std::wstring snowman = L"snow \u2603 \u56fe.bmp", other = L"snow 122289.jpg";
+    const std::wstring failed = L"以下文件没有转换成功:\n", shortSnowman = L"SNOW \u2603 \u56fe.BMP: ";
+    const std::wstring shortNameTaken = L"转换后的文件名是另一个文件的短文件名,会覆盖那个文件,所以没有转换";
+    const std::wstring replacesEntry = L"转换后的文件会覆盖列表中的另一个源文件,所以没有转换";
+    const std::wstring sameResult = L"D.JPE: 列表中前面的一个文件会转换成同名的文件,所以没有转换";
     struct Case {
-        std::vector<std::pair<std::wstring, uint32_t>> files;  // the first files are the entries
+        std::vector<std::wstring> files;  // red, then blue; the first `entries` are chosen
         size_t entries;
         std::wstring message;
-        std::pair<const wchar_t*, uint32_t> kept;
+        std::wstring kept;  // and its colour
+        uint32_t color;
     };
     const Case cases[] = {
-        {{{snowman, kRed}, {L"snow 122289.jpg", kBlue}},
-         1,
-         failed + L"SNOW \u2603 \u56fe.BMP" + shortNameTaken,
-         {L"snow 122289.jpg", kBlue}},
-        {{{snowman, kRed}, {L"snow 122289.jpg", kBlue}},
-         2,
-         failed + L"SNOW \u2603 \u56fe.BMP" + replacesEntry,
-         {L"snow 122289.jpg", kBlue}},
-        {{{L"snow 122289.bmp", kGreen}, {snowman, kRed}},
-         2,
-         failed + L"SNOW \u2603 \u56fe.BMP" + shortNameTaken,
-         {L"SNOW 122289.JPG", kGreen}},
-        {{{L"d.jpg", kBlue}, {L"d.jpe", kYellow}},
-         2,
-         failed + L"D.JPE: 列表中前面的一个文件会转换成同名的文件,所以没有转换",
-         {L"D.BMP", kBlue}},
+        {{snowman, other}, 1, failed + shortSnowman + shortNameTaken, other, kBlue},
+        {{snowman, other}, 2, failed + shortSnowman + replacesEntry, other, kBlue},
+        {{L"snow 122289.bmp", snowman}, 2, failed + shortSnowman + shortNameTaken, L"SNOW 122289.JPG", kRed},
+        {{L"d.jpg", L"d.jpe"}, 2, failed + sameResult, L"D.BMP", kRed},
     };
-    TempDir probe;
-    WriteBytes(probe.file(L"snow 122289.jpg"), {});
     wchar_t shortPath[MAX_PATH] = L"";
-    GetShortPathNameW(probe.file(L"snow 122289.jpg").c_str(), shortPath, MAX_PATH);
-    if (std::wstring(shortPath).find(L"\\SNOW~Q51.JPG") == std::wstring::npos) {
-        GTEST_SKIP() << "this system gives the files other short names";
-    }
+    TempDir probe;
+    WriteBytes(probe.file(other), {});
+    GetShortPathNameW(probe.file(other).c_str(), shortPath, MAX_PATH);
+    ASSERT_TRUE(std::wstring(shortPath).ends_with(L"\\SNOW~Q51.JPG")) << "Wine's short names are no longer these";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         TempDir pictures;
-        std::wstring typed;
-        for (size_t i = 0; i < c.files.size(); ++i) {
-            WriteSolidPicture(pictures.file(c.files[i].first), c.files[i].second);
-            typed += i < c.entries ? L"\"" + c.files[i].first + L"\" " : L"";
-        }
-        Choose(pictures.path(), typed);
+        WriteSolidPicture(pictures.file(c.files[0]), kRed);
+        WriteSolidPicture(pictures.file(c.files[1]), kBlue);
+        Choose(pictures.path(), c.entries == 1 ? c.files[0] : L"\"" + c.files[0] + L"\" \"" + c.files[1] + L"\"");
         MessageBoxAnswerer question(L"Kavlor", {}, IDYES);
         EXPECT_EQ(Run(), c.message);
         EXPECT_EQ(question.text(), L"");
-        EXPECT_TRUE(NearColor(PictureColor(pictures.file(c.kept.first)).value_or(0), c.kept.second));
+        EXPECT_TRUE(NearColor(PictureColor(pictures.file(c.kept)).value_or(0), c.color));
     }
 }
 
