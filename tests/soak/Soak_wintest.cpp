@@ -58,6 +58,25 @@ constexpr double kDialogCacheGdi = 8;
 // others. A leak of one object a print still shows from round to round.
 constexpr double kPrintCacheGdi = 12;
 
+// Wine keeps the process's cache of window DCs (for GetDC and BeginPaint; each a DC and a few
+// regions) among its GDI objects, and adds one whenever a window draws while every cached DC
+// belongs to another window that still exists, up to the cache's size. The soak's windows and
+// dialogs would fill it by fits and starts: in a 32-bit soak the bare print dialog added 15 to
+// 68 at once, every dozen shows or so, until the cache was full. Drawing in more windows than
+// it holds, all alive at the same time, fills it before anything is counted. Windows keeps
+// these DCs outside the process.
+void FillWindowDcCache()
+{
+    std::vector<HWND> windows;
+    for (int i = 0; i < 100; ++i) {
+        windows.push_back(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+        ReleaseDC(windows.back(), GetDC(windows.back()));
+    }
+    for (HWND window : windows) {
+        DestroyWindow(window);
+    }
+}
+
 struct DialogKeeps {
     double gdiObjects = 0;
     double userObjects = 0;
@@ -323,6 +342,10 @@ TEST_F(Soak, HeavyUseLeavesNoObjectsOrMemoryBehind)
     Foreground();
     std::vector<Kind> kinds = Kinds();
 
+    FillWindowDcCache();
+    const long cacheFilled = TakeCensus().gdiObjects;
+    FillWindowDcCache();
+    ASSERT_EQ(TakeCensus().gdiObjects, cacheFilled) << "the cache of window DCs holds more than was drawn in";
     // One of each first, four prints: caches, fonts and the first dialog of each kind settle here.
     for (Kind& kind : kinds) {
         SCOPED_TRACE(kind.name);
