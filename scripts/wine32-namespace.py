@@ -108,7 +108,8 @@ def check_namespace(qemu):
             enter_namespace(qemu)
             os.write(w, b"ok" if wine32_runs() else b"Wine's 32-bit loader did not start under qemu-i386")
         except OSError as e:
-            os.write(w, f"{e.filename or ''}: {os.strerror(e.errno)}".encode())
+            # Ours name the step in the text; the system's name the file.
+            os.write(w, f"{e.filename or e.strerror}: {os.strerror(e.errno)}".encode())
         os._exit(0)
     os.close(w)
     reason = b""
