@@ -500,6 +500,9 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
     HWND hwnd = plzh().Hwnd();
     std::atomic<bool> done{false};
     std::atomic<bool> hung{false};
+    // Writing the files took this thread away from its messages (more than the five seconds of
+    // a hung window, under emulation): it takes them again before the watch begins.
+    PumpPending();
     std::thread watcher([&] {
         while (!done) {
             hung = hung || IsHungAppWindow(hwnd);
