@@ -291,10 +291,8 @@ TEST_F(ConverterTest, NameOutsideTheCodePageGoesByItsShortName)
     EXPECT_TRUE(NearColor(*color, kRed));
 }
 
-// No result is written under a name that belongs to another file. Under Wine the snowman's
-// picture, going by its short name, would give its result the short name of "snow 122289.jpg":
-// a file just there, an entry of the run, or a result the run wrote first. Of two entries with
-// one result, only the first converts. (One file chosen joins the list: that case comes first.)
+// No result goes under another file's name: under Wine the snowman's result, by its short name, is
+// the short name of "snow 122289.jpg", just there, an entry, or written first; d.jpg and d.jpe.
 TEST_F(ConverterTest, NoResultGoesUnderAnotherFilesName)
 {
     const std::wstring snowman = L"snow \u2603 \u56fe.bmp", other = L"snow 122289.jpg";
@@ -500,8 +498,7 @@ TEST_F(ConverterTest, LongRunShowsItsProgress)
     HWND hwnd = plzh().Hwnd();
     std::atomic<bool> done{false};
     std::atomic<bool> hung{false};
-    // Writing the files took this thread away from its messages (more than the five seconds of
-    // a hung window, under emulation): it takes them again before the watch begins.
+    // Writing the files kept this thread from its messages long enough to seem hung.
     PumpPending();
     std::thread watcher([&] {
         while (!done) {

@@ -58,13 +58,9 @@ constexpr double kDialogCacheGdi = 8;
 // others. A leak of one object a print still shows from round to round.
 constexpr double kPrintCacheGdi = 12;
 
-// Wine keeps the process's cache of window DCs (for GetDC and BeginPaint; each a DC and a few
-// regions) among its GDI objects, and adds one whenever a window draws while every cached DC
-// belongs to another window that still exists, up to the cache's size. The soak's windows and
-// dialogs would fill it by fits and starts: in a 32-bit soak the bare print dialog added 15 to
-// 68 at once, every dozen shows or so, until the cache was full. Drawing in more windows than
-// it holds, all alive at the same time, fills it before anything is counted. Windows keeps
-// these DCs outside the process.
+// Wine counts its cache of window DCs (a DC and its regions each) among the process's GDI
+// objects; dialogs grow it by fits and starts (+15 to +68 at once) until it is full. Drawing in
+// more live windows than it holds fills it first. Windows keeps these DCs outside the process.
 void FillWindowDcCache()
 {
     using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
