@@ -15,9 +15,9 @@
 #include "base/MappedFile_win.h"
 #include "base/ReplacingFile_win.h"
 #include "base/SystemLibrary_win.h"
-#include "convert/codec/Bmp.h"
-#include "convert/codec/Codec.h"
-#include "convert/codec/ImageFile.h"
+#include "codec/Bmp.h"
+#include "codec/Codec.h"
+#include "codec/ImageFile.h"
 
 namespace kavlor {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/codec/Bmp.h"
-#include "convert/codec/Codec.h"
+#include "codec/Bmp.h"
+#include "codec/Codec.h"
 
 namespace kavlor {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "convert/codec/Raster.h"
+#include "codec/Raster.h"
 
 namespace kavlor {
 

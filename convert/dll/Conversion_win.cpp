@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "convert/codec/ImageFile.h"
+#include "codec/ImageFile.h"
 #include "base/Handles.h"
 #include "base/ReplacingFile_win.h"
 #include "convert/ConversionNames.h"
-#include "convert/codec/Codec.h"
+#include "codec/Codec.h"
 #include "convert/dll/Conversion.h"
 
 namespace kavlor {

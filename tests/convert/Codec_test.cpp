@@ -1,7 +1,7 @@
 // The codec core on generated pictures: every BMP variant read exactly, BMP to JPEG to BMP
 // within the quality's error, every kind of JPEG read, and damaged or hostile files refused.
-#include "convert/codec/Bmp.h"
-#include "convert/codec/Codec.h"
+#include "codec/Bmp.h"
+#include "codec/Codec.h"
 
 #include <gtest/gtest.h>
 

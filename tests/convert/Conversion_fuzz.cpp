@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "convert/Preview.h"
-#include "convert/codec/Codec.h"
+#include "codec/Codec.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/codec/Bmp.h"
+#include "codec/Bmp.h"
 #include "convert/dll/Conversion.h"
 #include "tests/app/DocumentTestSupport_win.h"
 #include "tests/convert/TestPictures.h"

@@ -15,7 +15,7 @@
 
 #include "app/ImageFile_win.h"
 #include "app/Texts.h"
-#include "convert/codec/Codec.h"
+#include "codec/Codec.h"
 #include "tests/convert/ConverterDriver_win.h"
 #include "tests/convert/HostileDriver_win.h"
 

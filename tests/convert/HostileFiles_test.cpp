@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "convert/Preview.h"
-#include "convert/codec/Codec.h"
+#include "codec/Codec.h"
 #include "tests/convert/HostileFiles.h"
 
 namespace kavlor::test {

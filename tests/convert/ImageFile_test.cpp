@@ -1,5 +1,5 @@
 // Size limit of pictures read from files, and the layout and headers of written BMP files.
-#include "convert/codec/ImageFile.h"
+#include "codec/ImageFile.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "convert/codec/Raster.h"
+#include "codec/Raster.h"
 
 namespace kavlor::test {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "convert/codec/Raster.h"
+#include "codec/Raster.h"
 
 namespace kavlor {
 

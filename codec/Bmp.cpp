@@ -1,6 +1,6 @@
 // BMP reading: core (OS/2 1.x) and information headers of versions 3 to 5; 1, 4 and 8 bits
 // with colour tables, RLE4 and RLE8, 16 and 32 bits with or without bit fields, 24 bits.
-#include "convert/codec/Bmp.h"
+#include "codec/Bmp.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-#include "convert/codec/ImageFile.h"
+#include "codec/ImageFile.h"
 
 namespace kavlor {
 

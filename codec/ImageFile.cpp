@@ -1,5 +1,5 @@
 // Image file arithmetic: size limit, BMP layout and headers.
-#include "convert/codec/ImageFile.h"
+#include "codec/ImageFile.h"
 
 #include <limits>
 

@@ -13,9 +13,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "convert/codec/ImageFile.h"
-#include "convert/codec/Bmp.h"
-#include "convert/codec/Codec.h"
+#include "codec/ImageFile.h"
+#include "codec/Bmp.h"
+#include "codec/Codec.h"
 
 namespace kavlor {
 
