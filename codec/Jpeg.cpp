@@ -13,9 +13,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "codec/ImageFile.h"
 #include "codec/Bmp.h"
 #include "codec/Codec.h"
+#include "codec/ImageFile.h"
 
 namespace kavlor {
 
@@ -29,19 +29,34 @@ constexpr int kMaxScans = 500;
 constexpr long kMaxDecoderMemory = static_cast<long>(kMaxPicturePixels) * 8 + (16L << 20);
 constexpr size_t kOutputChunkBytes = 64 * 1024;
 
-// Warnings libjpeg gives about damaged compressed data make the whole file damaged: it would
-// otherwise fill what it could not decode with grey and call the picture complete. Warnings about
-// metadata only (JFIF version, Adobe transform code, ICC profile) are ignored.
-bool WarningMeansDamage(int code)
-{
-    return code != JWRN_JFIF_MAJOR && code != JWRN_ADOBE_XFORM && code != JWRN_BOGUS_ICC;
-}
-
 struct ErrorHandler {
     jpeg_error_mgr pub;  // first: libjpeg passes its address as cinfo->err
     std::jmp_buf jump;
     bool writeFailed;
+    bool dataEnded;  // the data ended before the end marker
+    bool resynced;   // a restart marker was out of order
 };
+
+// Warnings about damaged compressed data make the whole file damaged: libjpeg would otherwise
+// fill what it could not decode with grey and call the picture complete. Not so three quirks that
+// every viewer takes: the data ending where the end marker should be, stray bytes before a
+// marker, and restart markers out of order. After one of those the decoder finds its place at
+// the next restart marker, which ends the interval in work early; that early end (also what data
+// cut short inside a scan gives) is damage only where no resync explains it. Warnings about
+// metadata only (JFIF version, Adobe transform code, ICC profile) are ignored.
+bool WarningMeansDamage(ErrorHandler& handler, int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF: handler.dataEnded = true; return false;
+    case JWRN_MUST_RESYNC: handler.resynced = true; return false;
+    case JWRN_HIT_MARKER: return handler.dataEnded || !handler.resynced;
+    case JWRN_EXTRANEOUS_DATA:
+    case JWRN_JFIF_MAJOR:
+    case JWRN_ADOBE_XFORM:
+    case JWRN_BOGUS_ICC: return false;
+    default: return true;
+    }
+}
 
 [[noreturn]] void JumpBack(j_common_ptr cinfo)
 {
@@ -50,7 +65,7 @@ struct ErrorHandler {
 
 void EmitMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0 && WarningMeansDamage(cinfo->err->msg_code)) {
+    if (level < 0 && WarningMeansDamage(*reinterpret_cast<ErrorHandler*>(cinfo->err), cinfo->err->msg_code)) {
         JumpBack(cinfo);
     }
 }
@@ -64,6 +79,8 @@ void InitErrors(ErrorHandler& handler)
     handler.pub.emit_message = EmitMessage;
     handler.pub.output_message = Silent;
     handler.writeFailed = false;
+    handler.dataEnded = false;
+    handler.resynced = false;
 }
 
 CodecError ErrorOf(const ErrorHandler& handler)

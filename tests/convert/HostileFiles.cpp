@@ -368,8 +368,10 @@ std::string MarkerName(uint8_t marker)
     case 0xDD: return "DRI";
     case 0xE0: return "APP0";
     case 0xEE: return "APP14";
-    default: return "M" + std::to_string(marker);
+    default: break;
     }
+    std::string name = "M";
+    return name += std::to_string(marker);
 }
 
 // Fields of particular segments and the values that break them: offset from the marker, size
@@ -487,13 +489,17 @@ void AddJpeg(Collector& out, const char* name, const Bytes& jpeg)
             }
         }
     }
+    // Quirks that every viewer takes: no end marker, junk after it, stray bytes before a marker.
     Bytes noEnd(jpeg.begin(), jpeg.end() - 2);
-    out.Add(Damage::Segment, true, label + "-no-EOI", noEnd);
+    out.Add(Damage::None, true, label + "-no-EOI", noEnd);
     Bytes junk = jpeg;
     for (size_t i = 0; i < 300; ++i) {
         junk.push_back(Noise(i));
     }
-    out.Add(Damage::Segment, true, label + "-junk-after-EOI", std::move(junk));
+    out.Add(Damage::None, true, label + "-junk-after-EOI", std::move(junk));
+    Bytes stray = jpeg;
+    stray.insert(stray.begin() + static_cast<ptrdiff_t>(segments.at(1).at), {0x00, 0x17, 0x00});
+    out.Add(Damage::None, true, label + "-stray-bytes-before-a-marker", std::move(stray));
 }
 
 void AddOdd(Collector& out)
@@ -548,6 +554,16 @@ void AddOdd(Collector& out)
     out.Add(Damage::Odd, false, "bmp-rle8-blank-10000x10000", WithPixels(bomb, {0, 1}));
     // A valid progressive file of more scans than any real one has.
     out.Add(Damage::Odd, true, "jpg-757-scans", EncodeTestJpeg(PhotoLike(64, 64), JpegKind::ManyScans));
+    // Its first two restart markers swapped: the decoder finds its place again, as viewers do.
+    Bytes restarts = EncodeTestJpeg(PhotoLike(64, 64), JpegKind::Restart);
+    std::vector<size_t> numbers;
+    for (size_t at = Segments(restarts).back().at; at-- > 1;) {
+        if (restarts[at - 1] == 0xFF && restarts[at] >= 0xD0 && restarts[at] <= 0xD7) {
+            numbers.push_back(at);
+        }
+    }
+    std::swap(restarts.at(numbers.at(numbers.size() - 1)), restarts.at(numbers.at(numbers.size() - 2)));
+    out.Add(Damage::None, true, "jpg-restarts-out-of-order", std::move(restarts));
 }
 
 }  // namespace
