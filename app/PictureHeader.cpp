@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace kavlor {
 
@@ -55,6 +56,7 @@ void ReadGif(const Reader& r, DeclaredSize& size)
         switch (r.U8(at)) {
         case 0x2C:  // image descriptor: position, size, flags, local table, LZW code size, data
             Grow(size, r.U16(at + 5), r.U16(at + 7));
+            size.allFramePixels += uint64_t{r.U16(at + 5)} * r.U16(at + 7);
             at = skipBlocks(at + 10 + tableBytes(r.U8(at + 9)) + 1);
             break;
         case 0x21:  // extension: label, then its sub-blocks
@@ -65,26 +67,27 @@ void ReadGif(const Reader& r, DeclaredSize& size)
     }
 }
 
-// Each page (image file directory) of the chain, with its ImageWidth and ImageLength tags.
+// Each page (image file directory) of the chain, with its ImageWidth and ImageLength tags. A tag
+// given twice counts where it is first given, as libtiff takes it.
 void ReadTiff(Reader r, DeclaredSize& size)
 {
     r.bigEndian = r.bytes[0] == 'M';
     uint64_t directory = r.U32(4);
     for (int page = 0; page < 1024 && directory != 0 && r.Has(directory, 2); ++page) {
         const uint32_t entries = r.U16(directory);
-        uint64_t width = 0;
-        uint64_t height = 0;
+        std::optional<uint64_t> width;
+        std::optional<uint64_t> height;
         for (uint32_t i = 0; i < entries; ++i) {
             const uint64_t entry = directory + 2 + uint64_t{12} * i;
             const uint32_t tag = r.U16(entry);
             const uint32_t value = r.U16(entry + 2) == 3 ? r.U16(entry + 8) : r.U32(entry + 8);  // SHORT or LONG
-            if (tag == 256) {
+            if (tag == 256 && !width) {
                 width = value;
-            } else if (tag == 257) {
+            } else if (tag == 257 && !height) {
                 height = value;
             }
         }
-        Grow(size, width, height);
+        Grow(size, width.value_or(0), height.value_or(0));
         directory = r.U32(directory + 2 + uint64_t{12} * entries);
     }
 }

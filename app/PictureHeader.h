@@ -16,6 +16,8 @@ struct DeclaredSize {
     // frame, each page of a TIFF, each image of an icon); 0 where the headers are cut short.
     uint64_t width = 0;
     uint64_t height = 0;
+    // A GIF's frames together: the system's decoder decodes every frame when it opens the file.
+    uint64_t allFramePixels = 0;
 };
 
 // The file's format by its first bytes, and what its headers declare.
