@@ -134,7 +134,8 @@ bool ScreenTakesDib32()
 // A top-down 32-bit DIB section that decoders write into.
 class Dib32 : public PixelCanvas {
 public:
-    Dib32(UINT width, UINT height) : PixelCanvas(4), m_stride(size_t{width} * 4)
+    Dib32(UINT width, UINT height)
+        : PixelCanvas(4, static_cast<int32_t>(width), static_cast<int32_t>(height)), m_stride(size_t{width} * 4)
     {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -161,16 +162,26 @@ private:
     size_t m_stride;
 };
 
-ImageLoad Decode(const std::wstring& path)
+// The bytes that were checked, not the file by its name: another opening could find other bytes.
+ImageLoad Decode(std::span<const uint8_t> bytes)
 {
     ComPtr<IWICImagingFactory> factory;
     HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
     if (FAILED(hr)) {
         return Failed(ImageLoadError::UnknownKind);  // no decoder of any kind on this system
     }
+    ComPtr<IWICStream> stream;
+    if (bytes.size() > MAXDWORD) {
+        return Failed(ImageLoadError::TooLarge);
+    }
+    if (hr = factory->CreateStream(&stream); SUCCEEDED(hr)) {
+        hr = stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    }
+    if (FAILED(hr)) {
+        return Failed(LoadErrorFrom(hr));
+    }
     ComPtr<IWICBitmapDecoder> decoder;
-    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                            &decoder);
+    hr = factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder);
     if (FAILED(hr)) {
         return Failed(LoadErrorFrom(hr));
     }
@@ -233,7 +244,7 @@ ImageLoad Decode(const std::wstring& path)
 
 // BMP files go through the program's own reader, which takes every valid BMP (Wine's WIC refuses
 // some, such as 32-bit files with unusual bit fields). What it refuses as damaged goes on to WIC,
-// whose answer then gives the reason shown. Nothing when the file is no BMP or cannot be read here.
+// whose answer then gives the reason shown. Nothing when the file is no BMP or is too large here.
 std::optional<ImageLoad> LoadOwnBmp(MappedFile& file)
 {
     const std::span<const uint8_t> bytes = file.bytes();
@@ -261,6 +272,9 @@ std::optional<ImageLoad> LoadOwnBmp(MappedFile& file)
     Raster raster;
     if (CodecError error = ReadBmp(bytes, raster); error != CodecError::None) {
         return error == CodecError::TooLarge ? std::optional(Failed(ImageLoadError::TooLarge)) : std::nullopt;
+    }
+    if (raster.width != size.width || raster.height != size.height) {
+        return Failed(ImageLoadError::Damaged);
     }
     file.Unmap();
     const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / raster.stride), 1, height);
@@ -342,10 +356,16 @@ ImageLoad LoadPictureFile(const std::wstring& path)
         // only the start is mapped, which holds every header and all of a picture within the limit.
         MappedFile file(path, kMaxOwnBmpBytes);
         const std::span<const uint8_t> bytes = file.bytes();
+        if (const DWORD error = file.error(); error != ERROR_SUCCESS) {
+            // Held by another program for writing, say: reported, not handed on to another opening.
+            const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+            return Failed(missing ? ImageLoadError::Missing : ImageLoadError::Unreadable);
+        }
+        if (file.fileBytes() == 0) {
+            return Failed(ImageLoadError::UnknownKind);  // an empty file is no picture of any kind
+        }
         if (bytes.empty()) {
-            // A file that opened but could not be mapped leaves no room for its picture either;
-            // one that did not open here, or is empty, goes to the system's decoders to say why.
-            return file.fileBytes() > 0 ? Failed(ImageLoadError::OutOfMemory) : Decode(path);
+            return Failed(ImageLoadError::OutOfMemory);  // no room to map it leaves none for its picture
         }
         if (LooksLikeJpeg(bytes)) {
             return LoadOwnJpeg(bytes);
@@ -360,12 +380,15 @@ ImageLoad LoadPictureFile(const std::wstring& path)
             if (declared.format == PictureFormat::Other) {
                 return Failed(ImageLoadError::UnknownKind);
             }
-            if (declared.width > 0 && declared.height > 0 && !PictureSizeAllowed(declared.width, declared.height)) {
+            if (declared.width == 0 || declared.height == 0) {
+                return Failed(ImageLoadError::Damaged);  // cut short in its header, or a picture of nothing
+            }
+            if (!PictureSizeAllowed(declared.width, declared.height) || declared.allFramePixels > kMaxPicturePixels ||
+                file.fileBytes() > bytes.size()) {
                 return Failed(ImageLoadError::TooLarge);
             }
         }
-        file.Unmap();
-        return Decode(path);
+        return Decode(bytes);
     } catch (const std::bad_alloc&) {
         return Failed(ImageLoadError::OutOfMemory);
     }

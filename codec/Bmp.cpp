@@ -475,6 +475,9 @@ CodecError ReadBmpPixels(std::span<const uint8_t> file, PixelCanvas& canvas)
     if (CodecError error = Prepare(file, h, palette); error != CodecError::None) {
         return error;
     }
+    if (h.width != canvas.width || h.height != canvas.height) {
+        return CodecError::Damaged;
+    }
     return canvas.bytesPerPixel == 4 ? ReadPixels<4>(file, h, palette, canvas)
                                      : ReadPixels<3>(file, h, palette, canvas);
 }

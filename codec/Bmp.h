@@ -20,8 +20,9 @@ struct BmpSize {
 // pixels, and gives the picture's size: everything but the pixels, before their memory is taken.
 CodecError ReadBmpSize(std::span<const uint8_t> file, BmpSize& size);
 
-// Decodes a BMP file's pixels into `canvas`, which has the size ReadBmpSize gives. On failure
-// the canvas holds whatever was decoded before the damage was found.
+// Decodes a BMP file's pixels into `canvas`, which has the size ReadBmpSize gave; a file that now
+// gives another size is damaged. On failure the canvas holds whatever was decoded before the
+// damage was found.
 CodecError ReadBmpPixels(std::span<const uint8_t> file, PixelCanvas& canvas);
 
 // Decodes a whole BMP file. Every field is checked against the file's size before it is used,

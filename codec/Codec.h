@@ -34,9 +34,9 @@ bool LooksLikeJpeg(std::span<const uint8_t> file);
 // decoded and no pixel memory taken. TooLarge over PictureSizeAllowed, Damaged when the headers
 // are no JPEG's or are cut short.
 CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& height);
-// Decodes a JPEG file into `canvas`, which has the size ReadJpegSize gives, with the same limits
-// and rules for damaged data as the conversion. On failure the canvas holds whatever was decoded
-// before the damage was found.
+// Decodes a JPEG file into `canvas`, which has the size ReadJpegSize gave (a file that now gives
+// another size is damaged), with the same limits and rules for damaged data as the conversion.
+// On failure the canvas holds whatever was decoded before the damage was found.
 CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas);
 
 }  // namespace kavlor

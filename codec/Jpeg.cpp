@@ -471,9 +471,11 @@ CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& 
 
 CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas)
 {
-    return DecodeJpeg(
-        jpeg, 0, 0, canvas.bytesPerPixel, [](const JpegPicture&) { return CodecError::None; },
-        [&](int32_t y) { return canvas.Row(y); });
+    auto begin = [&](const JpegPicture& picture) {
+        return picture.width == canvas.width && picture.height == canvas.height ? CodecError::None
+                                                                                : CodecError::Damaged;
+    };
+    return DecodeJpeg(jpeg, 0, 0, canvas.bytesPerPixel, begin, [&](int32_t y) { return canvas.Row(y); });
 }
 
 }  // namespace kavlor

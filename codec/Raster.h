@@ -50,7 +50,10 @@ struct Raster {
 // that keeps only some rows may hand out one scratch row for all the others.
 class PixelCanvas {
 public:
-    explicit PixelCanvas(int bytesPerPixel) : bytesPerPixel(bytesPerPixel) {}
+    PixelCanvas(int bytesPerPixel, int32_t width, int32_t height)
+        : bytesPerPixel(bytesPerPixel), width(width), height(height)
+    {
+    }
     virtual ~PixelCanvas() = default;
     PixelCanvas(const PixelCanvas&) = delete;
     PixelCanvas& operator=(const PixelCanvas&) = delete;
@@ -58,12 +61,15 @@ public:
     virtual uint8_t* Row(int32_t y) = 0;  // y counted from the top
 
     const int bytesPerPixel;  // 3 or 4
+    // The size that was checked: a reader whose file now gives another size reports damage.
+    const int32_t width;
+    const int32_t height;
 };
 
 // A raster's rows as a decoder's canvas, three bytes a pixel.
 class RasterCanvas : public PixelCanvas {
 public:
-    explicit RasterCanvas(Raster& raster) : PixelCanvas(3), m_raster(raster) {}
+    explicit RasterCanvas(Raster& raster) : PixelCanvas(3, raster.width, raster.height), m_raster(raster) {}
     uint8_t* Row(int32_t y) override { return m_raster.Row(y); }
 
 private:

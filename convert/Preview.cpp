@@ -47,7 +47,8 @@ Raster Shrink(int32_t sourceWidth, int32_t sourceHeight, int bytesPerPixel, RowO
 // A preview of a large compressed picture so needs a few hundred rows of memory, not the picture.
 class SampledRows : public PixelCanvas {
 public:
-    SampledRows(const BmpSize& size, int32_t height) : PixelCanvas(3), m_slot(static_cast<size_t>(size.height), 0)
+    SampledRows(const BmpSize& size, int32_t height)
+        : PixelCanvas(3, size.width, size.height), m_slot(static_cast<size_t>(size.height), 0)
     {
         const int32_t targets = std::min(height, size.height);
         for (int32_t y = 0; y < targets; ++y) {

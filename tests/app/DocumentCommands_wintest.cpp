@@ -281,10 +281,21 @@ TEST_F(DocumentCommands, BadFilesGiveAMessageAndChangeNothing)
     truncated.resize(200);
     std::vector<uint8_t> megapixels = bmp(10001, 1, 22, 10000);  // 100,010,000 pixels, sides allowed
     megapixels.resize(4096);
+    // A PNG of 0 x 16 pixels; a GIF of three frames of 6000 x 6000, 108 megapixels in all.
+    const std::vector<uint8_t> nothing = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0,  0, 0, 13, 'I', 'H', 'D',
+                                          'R',  0,   0,   0,   0,    0,    0,    0,    16, 8, 2, 0,  0,   0};
+    std::vector<uint8_t> frames = {'G', 'I', 'F', '8', '9', 'a', 0x70, 0x17, 0x70, 0x17, 0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        for (uint8_t byte : {0x2C, 0, 0, 0, 0, 0x70, 0x17, 0x70, 0x17, 0, 2, 1, 0x2C, 0}) {
+            frames.push_back(byte);
+        }
+    }
+    frames.push_back(0x3B);
     const struct {
         const wchar_t* name;
         std::optional<std::vector<uint8_t>> bytes;
         const wchar_t* reason;
+        bool heldForWriting = false;  // by another program, which lets others read it
     } rows[] = {
         {L"missing.bmp", std::nullopt, texts::kImageMissing},
         {L"text.bmp", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}, texts::kImageUnknownKind},
@@ -297,11 +308,19 @@ TEST_F(DocumentCommands, BadFilesGiveAMessageAndChangeNothing)
         {L"huge.bmp", bmp(4, 3, 18, 100000), texts::kImageTooLarge},
         {L"tall.bmp", bmp(4, 3, 22, 32768), texts::kImageTooLarge},
         {L"megapixels.bmp", megapixels, texts::kImageTooLarge},
+        {L"nothing.png", nothing, texts::kImageDamaged},
+        {L"frames.gif", frames, texts::kImageTooLarge},
+        {L"held.bmp", MakeBmp(4, 3), texts::kImageUnreadable, true},
     };
     for (const auto& row : rows) {
         if (row.bytes) {
             WriteBytes(m_dir.file(row.name), *row.bytes);
         }
+        UniqueFile writer(row.heldForWriting
+                              ? CreateFileW(m_dir.file(row.name).c_str(), GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
+                              : nullptr);
+        ASSERT_EQ(!!writer, row.heldForWriting);
         MessageBoxAnswerer answer(texts::kNoticeTitle);
         RunWithDialog(ID_open, m_dir.file(row.name));
         EXPECT_TRUE(Contains(answer.text(), row.reason)) << row.name << ": " << answer.text();

@@ -88,7 +88,7 @@ std::vector<uint8_t> EncodeVariant(const Variant& v, Raster& expected)
 class WideCanvas : public PixelCanvas {
 public:
     WideCanvas(int32_t width, int32_t height)
-        : PixelCanvas(4), rowBytes(static_cast<size_t>(width) * 4), pixels(rowBytes * height, 0xAB)
+        : PixelCanvas(4, width, height), rowBytes(static_cast<size_t>(width) * 4), pixels(rowBytes * height, 0xAB)
     {
     }
     uint8_t* Row(int32_t y) override { return pixels.data() + rowBytes * y; }

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "convert/Preview.h"
 #include "codec/Codec.h"
+#include "convert/Preview.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdio>
 
-#include "convert/Preview.h"
 #include "codec/Codec.h"
+#include "convert/Preview.h"
 #include "tests/convert/HostileFiles.h"
 
 namespace kavlor::test {
