@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "codec/ImageFile.h"
 #include "base/Handles.h"
+#include "base/MappedFile_win.h"
 #include "base/ReplacingFile_win.h"
-#include "convert/ConversionNames.h"
 #include "codec/Codec.h"
+#include "codec/ImageFile.h"
+#include "convert/ConversionNames.h"
 #include "convert/dll/Conversion.h"
 
 namespace kavlor {
@@ -70,10 +71,10 @@ std::wstring Upper(std::wstring name)
     return name;
 }
 
-// The source's bytes: mapped where the file lies on a fixed drive, so that nothing is copied
-// and no fresh memory is taken, otherwise read whole. A mapped file that goes away under the
-// view would raise an exception in the caller's process; files on network and removable drives
-// are therefore read. The file stays open without sharing writes, so nobody changes it meanwhile.
+// The source's bytes: mapped, so that nothing is copied and no fresh memory is taken, except on
+// a volume that may go away under the view, which would raise an exception in the caller's
+// process: files on network and removable volumes are read whole. The file stays open without
+// sharing writes, so nobody changes it meanwhile.
 class Source {
 public:
     Source() = default;
@@ -97,7 +98,7 @@ public:
             return kConversionTooLarge;
         }
         m_size = static_cast<size_t>(size.QuadPart);
-        if (m_size > 0 && OnFixedDrive()) {
+        if (m_size > 0 && !OnVolumeThatMayGo(m_file.get())) {
             UniqueFile mapping(CreateFileMappingW(m_file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
             m_view =
                 mapping ? static_cast<const uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0)) : nullptr;
@@ -121,12 +122,6 @@ public:
     }
 
 private:
-    // The source is a bare name, so it lies on the current directory's drive.
-    static bool OnFixedDrive()
-    {
-        const UINT type = GetDriveTypeW(nullptr);
-        return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
-    }
     // In memory that is not cleared first: it is overwritten at once.
     ConversionResult Read()
     {
@@ -180,7 +175,9 @@ int Convert(const char* name, Converter convert) noexcept
             return ResultOf(error);
         }
         bytes.Release();  // the source is not needed while the file is moved
-        return temp.Commit(produced, false) ? kConversionOk : kConversionCannotWrite;
+        // Flushed before it replaces the old result: after a power cut, the file reads back whole
+        // or not at all, never as zeros.
+        return temp.Commit(produced, true) ? kConversionOk : kConversionCannotWrite;
     } catch (const std::bad_alloc&) {
         return kConversionTooLarge;
     } catch (...) {
