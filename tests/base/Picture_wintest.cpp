@@ -2,7 +2,10 @@
 // file owner knows one empty value.
 #include <gtest/gtest.h>
 
+#include "base/MappedFile_win.h"
 #include "base/Picture.h"
+#include "tests/app/DocumentTestSupport_win.h"
+#include "tests/win/TestSupport_win.h"
 
 namespace kavlor {
 namespace {
@@ -55,6 +58,29 @@ TEST(Handles, AFileThatDidNotOpenIsNoFile)
         CreateFileW(L"C:\\no such folder\\no such file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(missing);
     EXPECT_EQ(missing.get(), nullptr);
+}
+
+// Nobody may write the file while its bytes are read; the file and its error are told apart from
+// an empty one.
+TEST(MappedFile, NobodyWritesTheFileWhileItsBytesAreInUse)
+{
+    test::TempDir dir;
+    const std::wstring path = dir.file(L"bytes.bin");
+    test::WriteBytes(path, {1, 2, 3});
+    auto openForWriting = [&] {
+        return UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    };
+    MappedFile file(path);
+    ASSERT_EQ(file.bytes().size(), 3u);
+    EXPECT_EQ(file.bytes()[2], 3);
+    EXPECT_FALSE(openForWriting());
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    file.Unmap();
+    EXPECT_TRUE(openForWriting());
+
+    MappedFile missing(dir.file(L"missing.bin"));
+    EXPECT_EQ(missing.error(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 }  // namespace

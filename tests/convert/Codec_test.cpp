@@ -127,6 +127,9 @@ TEST(Bmp, EveryVariantReadsAsWrittenAndEveryTruncationIsDamage)
         WideCanvas wide(read.width, read.height);
         ASSERT_EQ(ReadBmpPixels(file, wide), CodecError::None);
         EXPECT_EQ(wide.pixels, Widened(read));
+        // A header that changed since the size was checked: a canvas one row too short.
+        WideCanvas shorter(read.width, read.height - 1);
+        EXPECT_EQ(ReadBmpPixels(file, shorter), CodecError::Damaged);
         Raster preview;
         ASSERT_EQ(DecodePreview(file, 13, 7, preview), CodecError::None);
         EXPECT_EQ(preview.pixels, ShrinkToFit(read.Rows(), 13, 7).pixels);
@@ -366,6 +369,8 @@ TEST(Jpeg, EveryKindOfJpegReads)
         WideCanvas wide(width, height);
         ASSERT_EQ(ReadJpegPixels(jpeg, wide), CodecError::None);
         EXPECT_EQ(wide.pixels, Widened(read));
+        WideCanvas shorter(width, height - 1);
+        EXPECT_EQ(ReadJpegPixels(jpeg, shorter), CodecError::Damaged);
     }
 }
 
