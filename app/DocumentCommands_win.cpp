@@ -121,6 +121,7 @@ void MainWindow::plzhuan_Click()
 void MainWindow::open_Click()
 {
     m_commonDialog1.filter = texts::kOpenFilter;
+    m_commonDialog1.filterIndex = 1;
     if (!m_commonDialog1.ShowOpen(m_hwnd)) {
         return;
     }
@@ -151,14 +152,21 @@ void MainWindow::SavePicture()
         ShowMessage(m_hwnd, texts::kNothingToSave, texts::kNoticeTitle);
         return;
     }
-    m_commonDialog1.defaultExt = texts::kSaveDefaultExt;
+    // The dialog shows the type last chosen; BMP at first, with the extension "bmp".
+    m_commonDialog1.defaultExt = m_saveType == SaveType::Bmp ? texts::kSaveDefaultExt : SaveTypeExtension(m_saveType);
     m_commonDialog1.filter = texts::kSaveFilter;
+    m_commonDialog1.filterIndex = static_cast<DWORD>(m_saveType) + 1;
     m_commonDialog1.fileName.clear();
     if (!m_commonDialog1.ShowSave(m_hwnd) || m_commonDialog1.fileName.empty()) {
         return;
     }
-    const std::wstring path = m_commonDialog1.fileName;
-    ImageSaveError error = SavePictureFile(*picture, path);
+    if (m_commonDialog1.filterIndex >= 1 && m_commonDialog1.filterIndex <= 3) {
+        m_saveType = static_cast<SaveType>(m_commonDialog1.filterIndex - 1);
+    }
+    const SaveTarget target = SaveTargetFor(m_commonDialog1.fileName, m_saveType);
+    m_commonDialog1.fileName = target.path;
+    const std::wstring path = target.path;
+    ImageSaveError error = SavePictureFile(*picture, path, target.type);
     if (error != ImageSaveError::None) {
         std::wstring text = std::wstring(texts::kCannotSaveImage) + L"\n" + path + L"\n\n" + ReasonText(error);
         if (IsFile(path)) {

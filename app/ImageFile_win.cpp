@@ -394,75 +394,222 @@ ImageLoad LoadPictureFile(const std::wstring& path)
     }
 }
 
-ImageSaveError SavePictureFile(const Picture& picture, const std::wstring& path)
-{
-    BITMAP bm{};
-    if (!GetObjectW(picture.Bitmap(), sizeof(bm), &bm)) {
-        return ImageSaveError::NoPixels;
+namespace {
+
+// The picture's pixels through GetDIBits with its palette selected, so that a palette bitmap
+// gives the colours of the palette's entries. Rows are padded to four bytes and counted from
+// the bottom, as the calls take them.
+class PictureBits {
+public:
+    explicit PictureBits(const Picture& picture)
+        : m_bitmap(picture.Bitmap()),
+          m_screen(nullptr),
+          m_memory(CreateCompatibleDC(m_screen.get())),
+          m_palette(m_memory.get(), picture.Palette(), FALSE)
+    {
+        if (picture.Palette()) {
+            RealizePalette(m_memory.get());
+        }
+        m_valid = GetObjectW(m_bitmap, sizeof(m_bm), &m_bm) != 0;
     }
-    const auto bitCount = static_cast<uint16_t>(bm.bmBitsPixel * bm.bmPlanes);
-    std::optional<BmpLayout> layout = PlanBmp(bm.bmWidth, bm.bmHeight, bitCount);
-    if (!layout) {
-        return ImageSaveError::NoPixels;
+    bool Valid() const { return m_valid; }
+    int32_t Width() const { return m_bm.bmWidth; }
+    int32_t Height() const { return m_bm.bmHeight; }
+    uint16_t BitCount() const { return static_cast<uint16_t>(m_bm.bmBitsPixel * m_bm.bmPlanes); }
+    int32_t PixelsPerMetre() const { return kavlor::PixelsPerMetre(GetDeviceCaps(m_screen.get(), LOGPIXELSX)); }
+    // The colour table of a depth of 8 bits or less; false when it cannot be read.
+    bool ColorTable(uint16_t bitCount, RGBQUAD* colors)
+    {
+        Header(bitCount);
+        if (!GetDIBits(m_memory.get(), m_bitmap, 0, 0, nullptr, Info(), DIB_RGB_COLORS)) {
+            return false;
+        }
+        std::copy_n(m_info.colors, 256, colors);
+        return true;
+    }
+    // `rows` rows from the row `first` counted from the bottom, the lowest first.
+    bool Rows(UINT first, UINT rows, uint16_t bitCount, void* into)
+    {
+        Header(bitCount);
+        return GetDIBits(m_memory.get(), m_bitmap, first, rows, into, Info(), DIB_RGB_COLORS) == static_cast<int>(rows);
     }
 
+private:
+    void Header(uint16_t bitCount)
+    {
+        m_info.header = BITMAPINFOHEADER{};
+        m_info.header.biSize = sizeof(m_info.header);
+        m_info.header.biWidth = m_bm.bmWidth;
+        m_info.header.biHeight = m_bm.bmHeight;  // bottom-up
+        m_info.header.biPlanes = 1;
+        m_info.header.biBitCount = bitCount;
+        m_info.header.biCompression = BI_RGB;
+    }
+    BITMAPINFO* Info() { return reinterpret_cast<BITMAPINFO*>(&m_info); }
+
+    HBITMAP m_bitmap;
+    BITMAP m_bm{};
+    bool m_valid = false;
+    WindowDC m_screen;
+    UniqueDC m_memory;
+    PaletteGuard m_palette;
     struct {
         BITMAPINFOHEADER header;
         RGBQUAD colors[256];
-    } info{};
-    auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(&info);
-    auto resetHeader = [&] {
-        info.header = BITMAPINFOHEADER{};
-        info.header.biSize = sizeof(info.header);
-        info.header.biWidth = bm.bmWidth;
-        info.header.biHeight = bm.bmHeight;  // bottom-up, the order the file stores the rows in
-        info.header.biPlanes = 1;
-        info.header.biBitCount = bitCount;
-        info.header.biCompression = BI_RGB;
-    };
-    WindowDC screen(nullptr);
-    UniqueDC memory(CreateCompatibleDC(screen.get()));
-    // A palette bitmap's colours are the entries of the picture's palette.
-    PaletteGuard palette(memory.get(), picture.Palette(), FALSE);
-    if (picture.Palette()) {
-        RealizePalette(memory.get());
+    } m_info{};
+};
+
+uint32_t Stride(int32_t width, uint16_t bitCount)
+{
+    return (static_cast<uint32_t>(width) * bitCount + 31) / 32 * 4;
+}
+
+// The file as the BMP save always wrote it: headers, colour table and rows, bottom row first.
+ImageSaveError WriteBmp(PictureBits& bits, ReplacingFile& file)
+{
+    const uint16_t bitCount = bits.BitCount();
+    std::optional<BmpLayout> layout = PlanBmp(bits.Width(), bits.Height(), bitCount);
+    RGBQUAD colors[256]{};
+    if (!layout || (layout->colorCount > 0 && !bits.ColorTable(bitCount, colors))) {
+        return ImageSaveError::NoPixels;
     }
-    resetHeader();
-    if (layout->colorCount > 0) {
-        if (!GetDIBits(memory.get(), picture.Bitmap(), 0, 0, nullptr, bitmapInfo, DIB_RGB_COLORS)) {
+    auto headers = BmpHeaders(*layout, bits.Width(), bits.Height(), bitCount, bits.PixelsPerMetre());
+    if (!file.Write(headers.data(), headers.size()) || !file.Write(colors, layout->colorCount * sizeof(RGBQUAD))) {
+        return ImageSaveError::WriteFailed;
+    }
+    const auto height = static_cast<UINT>(bits.Height());
+    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / layout->stride), 1, height);
+    std::vector<BYTE> band(static_cast<size_t>(layout->stride) * bandRows);
+    for (UINT first = 0; first < height; first += bandRows) {
+        const UINT rows = std::min(bandRows, height - first);
+        if (!bits.Rows(first, rows, bitCount, band.data())) {
             return ImageSaveError::NoPixels;
         }
-        resetHeader();  // the query may have rewritten the header; the colour table stays
+        if (!file.Write(band.data(), static_cast<size_t>(layout->stride) * rows)) {
+            return ImageSaveError::WriteFailed;
+        }
     }
+    return ImageSaveError::None;
+}
 
+// The whole picture in 24 bits, bottom row first, to our JPEG encoder.
+ImageSaveError WriteJpeg(PictureBits& bits, ReplacingFile& file)
+{
+    const uint32_t stride = Stride(bits.Width(), 24);
+    std::vector<BYTE> pixels(static_cast<size_t>(stride) * static_cast<size_t>(bits.Height()));
+    if (!bits.Rows(0, static_cast<UINT>(bits.Height()), 24, pixels.data())) {
+        return ImageSaveError::NoPixels;
+    }
+    const PixelRows rows{bits.Width(),
+                         bits.Height(),
+                         3,
+                         pixels.data() + static_cast<size_t>(stride) * static_cast<size_t>(bits.Height() - 1),
+                         -static_cast<ptrdiff_t>(stride),
+                         bits.PixelsPerMetre(),
+                         bits.PixelsPerMetre()};
+    switch (EncodeJpeg(rows, [&](const uint8_t* data, size_t bytes) { return file.Write(data, bytes); })) {
+    case CodecError::None: return ImageSaveError::None;
+    case CodecError::WriteFailed: return ImageSaveError::WriteFailed;
+    default: return ImageSaveError::NoPixels;
+    }
+}
+
+// Through the system's PNG encoder into memory, band by band from the top, then to the file: a
+// palette bitmap as 8-bit indices with its colours, everything else as 24-bit RGB.
+ImageSaveError WritePng(PictureBits& bits, ReplacingFile& file)
+{
+    const bool indexed = bits.BitCount() == 8;
+    const uint16_t bitCount = indexed ? 8 : 24;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    ComPtr<IPropertyBag2> options;
+    WICPixelFormatGUID format = indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR;
+    const bool ready =
+        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
+        SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, &options)) && SUCCEEDED(frame->Initialize(options.Get())) &&
+        SUCCEEDED(frame->SetSize(static_cast<UINT>(bits.Width()), static_cast<UINT>(bits.Height()))) &&
+        SUCCEEDED(frame->SetPixelFormat(&format)) &&
+        format == (indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR);
+    if (!ready) {
+        return ImageSaveError::NoPixels;
+    }
+    if (indexed) {
+        RGBQUAD colors[256]{};
+        WICColor entries[256];
+        ComPtr<IWICPalette> palette;
+        if (!bits.ColorTable(8, colors)) {
+            return ImageSaveError::NoPixels;
+        }
+        for (int i = 0; i < 256; ++i) {
+            entries[i] =
+                0xFF000000u | uint32_t{colors[i].rgbRed} << 16 | uint32_t{colors[i].rgbGreen} << 8 | colors[i].rgbBlue;
+        }
+        if (FAILED(factory->CreatePalette(&palette)) || FAILED(palette->InitializeCustom(entries, 256)) ||
+            FAILED(frame->SetPalette(palette.Get()))) {
+            return ImageSaveError::NoPixels;
+        }
+    }
+    const auto height = static_cast<UINT>(bits.Height());
+    const uint32_t stride = Stride(bits.Width(), bitCount);
+    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / stride), 1, height);
+    std::vector<BYTE> band(static_cast<size_t>(stride) * bandRows);
+    std::vector<BYTE> row(stride);
+    for (UINT top = 0; top < height; top += bandRows) {
+        const UINT rows = std::min(bandRows, height - top);
+        if (!bits.Rows(height - top - rows, rows, bitCount, band.data())) {
+            return ImageSaveError::NoPixels;
+        }
+        for (UINT i = 0; i < rows / 2; ++i) {  // the band's top row first
+            BYTE* upper = band.data() + static_cast<size_t>(stride) * i;
+            BYTE* lower = band.data() + static_cast<size_t>(stride) * (rows - 1 - i);
+            std::copy_n(upper, stride, row.data());
+            std::copy_n(lower, stride, upper);
+            std::copy_n(row.data(), stride, lower);
+        }
+        if (FAILED(frame->WritePixels(rows, stride, stride * rows, band.data()))) {
+            return ImageSaveError::NoPixels;
+        }
+    }
+    STATSTG stat{};
+    HGLOBAL memory = nullptr;
+    if (FAILED(frame->Commit()) || FAILED(encoder->Commit()) || FAILED(stream->Stat(&stat, STATFLAG_NONAME)) ||
+        FAILED(GetHGlobalFromStream(stream.Get(), &memory))) {
+        return ImageSaveError::NoPixels;
+    }
+    const void* encoded = GlobalLock(memory);
+    const bool written = encoded && file.Write(encoded, static_cast<size_t>(stat.cbSize.QuadPart));
+    GlobalUnlock(memory);
+    return written ? ImageSaveError::None : ImageSaveError::WriteFailed;
+}
+
+}  // namespace
+
+ImageSaveError SavePictureFile(const Picture& picture, const std::wstring& path, SaveType type)
+{
+    PictureBits bits(picture);
+    if (!bits.Valid() || !PlanBmp(bits.Width(), bits.Height(), bits.BitCount())) {
+        return ImageSaveError::NoPixels;
+    }
     const std::wstring target = FullPath(path);
     ReplacingFile temp(target.substr(0, target.find_last_of(L"\\/") + 1), L"~kavlor-");
     if (!temp.Created()) {
         return ImageSaveError::CannotCreate;
     }
-    auto headers =
-        BmpHeaders(*layout, bm.bmWidth, bm.bmHeight, bitCount, PixelsPerMetre(GetDeviceCaps(screen.get(), LOGPIXELSX)));
-    if (!temp.Write(headers.data(), headers.size()) || !temp.Write(info.colors, layout->colorCount * sizeof(RGBQUAD))) {
-        return ImageSaveError::WriteFailed;
-    }
-    const auto height = static_cast<UINT>(bm.bmHeight);
-    const UINT bandRows = std::clamp<UINT>(static_cast<UINT>(kBandBytes / layout->stride), 1, height);
-    std::vector<BYTE> band;
+    ImageSaveError error = ImageSaveError::None;
     try {
-        band.resize(static_cast<size_t>(layout->stride) * bandRows);
+        error = type == SaveType::Png    ? WritePng(bits, temp)
+                : type == SaveType::Jpeg ? WriteJpeg(bits, temp)
+                                         : WriteBmp(bits, temp);
     } catch (const std::bad_alloc&) {
-        return ImageSaveError::NoPixels;
+        error = ImageSaveError::NoPixels;
     }
-    for (UINT first = 0; first < height; first += bandRows) {
-        const UINT rows = std::min(bandRows, height - first);
-        // Scan lines count from the bottom row, which the file holds first.
-        if (GetDIBits(memory.get(), picture.Bitmap(), first, rows, band.data(), bitmapInfo, DIB_RGB_COLORS) !=
-            static_cast<int>(rows)) {
-            return ImageSaveError::NoPixels;
-        }
-        if (!temp.Write(band.data(), static_cast<size_t>(layout->stride) * rows)) {
-            return ImageSaveError::WriteFailed;
-        }
+    if (error != ImageSaveError::None) {
+        return error;
     }
     return temp.Commit(target, true) ? ImageSaveError::None : ImageSaveError::CannotReplace;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/CommonDialog.h"
+#include "base/FileDialogRules.h"
 #include "base/Handles.h"
 #include "base/PictureBox.h"
 #include "base/StatusBar.h"
@@ -113,6 +114,7 @@ private:
     StatusBar m_statusBar1;
     PictureBox m_picture1;
     CommonDialog m_commonDialog1;
+    SaveType m_saveType = SaveType::Bmp;  // the type last chosen in the save dialog
     MainState m_state;
     UniqueAccel m_accelerators;
     // Secondary windows, each created on first use and existing at most once.

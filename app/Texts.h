@@ -21,7 +21,9 @@ inline constexpr const wchar_t* kAutoCaptureTitle = L"Quenmar";
 
 // Image document commands.
 inline constexpr const wchar_t* kOpenFilter = L"BMP文件(*.BMP)|*.BMP";
-inline constexpr const wchar_t* kSaveFilter = L"*.bmp";
+// BMP first, as the lone text "*.bmp" that it always was, then PNG and JPEG.
+inline constexpr const wchar_t* kSaveFilter =
+    L"*.bmp|*.bmp|PNG 图像 (*.png)|*.png|JPEG 图像 (*.jpg;*.jpeg)|*.jpg;*.jpeg";
 inline constexpr const wchar_t* kSaveDefaultExt = L"bmp";
 inline constexpr const wchar_t* kWallpaperFailed = L"设置墙纸失败!";
 inline constexpr const wchar_t* kCannotOpenImage = L"无法打开图像文件:";

@@ -25,7 +25,7 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner, bool save)
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-    ofn.nFilterIndex = 1;
+    ofn.nFilterIndex = dialog.filterIndex;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = dialog.defaultExt.empty() ? nullptr : dialog.defaultExt.c_str();
@@ -37,6 +37,7 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner, bool save)
     }
     // Some open dialogs ignore the default extension; the rule is applied here for both.
     dialog.fileName = WithDefaultExtension(file.data(), dialog.defaultExt);
+    dialog.filterIndex = ofn.nFilterIndex;
     return true;
 }
 

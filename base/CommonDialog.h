@@ -11,6 +11,7 @@ struct CommonDialog {
     std::wstring fileName;    // the name last confirmed; the next file dialog starts with it
     std::wstring defaultExt;  // without the dot; appended to a name typed without extension
     std::wstring filter;      // description|pattern pairs separated by '|'
+    DWORD filterIndex = 1;    // the filter entry shown first, from 1; on OK the one chosen
     std::wstring title;       // the print dialog's; the file dialogs keep the system's titles
     DWORD flags = 0;          // the print dialog's; the file dialogs set none
 

@@ -45,4 +45,28 @@ std::wstring WithDefaultExtension(std::wstring_view path, std::wstring_view defa
     return result;
 }
 
+const wchar_t* SaveTypeExtension(SaveType type)
+{
+    switch (type) {
+    case SaveType::Png: return L"png";
+    case SaveType::Jpeg: return L"jpg";
+    case SaveType::Bmp: break;
+    }
+    return L"bmp";
+}
+
+SaveTarget SaveTargetFor(std::wstring_view path, SaveType chosen)
+{
+    std::wstring named = WithDefaultExtension(path, SaveTypeExtension(chosen));
+    const size_t dot = named.find_last_of(L".\\/:");
+    std::wstring extension = dot != std::wstring::npos && named[dot] == L'.' ? named.substr(dot + 1) : L"";
+    for (wchar_t& c : extension) {
+        c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    }
+    const SaveType type = extension == L"png"                           ? SaveType::Png
+                          : extension == L"jpg" || extension == L"jpeg" ? SaveType::Jpeg
+                                                                        : chosen;
+    return {std::move(named), type};
+}
+
 }  // namespace kavlor

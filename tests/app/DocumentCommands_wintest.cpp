@@ -147,11 +147,11 @@ TEST_F(DocumentCommands, SaveWritesTheBmpAtThePicturesSizeAndDepthOverAnExisting
     WriteBytes(m_dir.file(L"over.bmp"), {'o', 'l', 'd'});
     // A question would keep the dialog open until the driver cancels it, and the file unchanged.
     RunWithDialog(ID_baocuntx, m_dir.file(L"over.bmp"));
-    RunWithDialog(ID_baocuntx, m_dir.file(L"other.jpg"));
+    RunWithDialog(ID_baocuntx, m_dir.file(L"other.txt"));
 
     BITMAP bm{};
     GetObjectW(Picture()->Bitmap(), sizeof(bm), &bm);
-    for (const wchar_t* name : {L"over.bmp", L"other.jpg"}) {
+    for (const wchar_t* name : {L"over.bmp", L"other.txt"}) {
         std::vector<uint8_t> bytes = ReadBytes(m_dir.file(name));
         ASSERT_GE(bytes.size(), 54u) << name;
         EXPECT_EQ(bytes[0], 'B');
@@ -165,6 +165,47 @@ TEST_F(DocumentCommands, SaveWritesTheBmpAtThePicturesSizeAndDepthOverAnExisting
     }
     std::vector<std::wstring> files = FilesIn(m_dir.path());
     EXPECT_EQ(files.size(), 3u) << "no temporary file stays behind";
+}
+
+// The type comes from a .png or .jpg name, else from the type chosen, which the next save shows.
+TEST_F(DocumentCommands, SaveWritesPngAndJpegThatOpenAgain)
+{
+    Command(ID_buzuockou);
+    const Pixels shown = ReadBitmap(Picture()->Bitmap());
+    const struct {
+        const wchar_t* typed;
+        int type;
+        const wchar_t* file;
+        const char* magic;
+        const wchar_t* nextShows;
+    } rows[] = {
+        {L"a.png", 0, L"a.png", "\x89PNG", L"*.bmp"},
+        {L"b.jpg", 0, L"b.jpg", "\xFF\xD8\xFF", L"*.bmp"},
+        {L"c", 2, L"c.png", "\x89PNG", L"PNG 图像 (*.png)"},
+        {L"d.txt", 0, L"d.txt", "\x89PNG", L"PNG 图像 (*.png)"},
+        {L"e", 3, L"e.jpg", "\xFF\xD8\xFF", L"JPEG 图像 (*.jpg;*.jpeg)"},
+    };
+    for (const auto& row : rows) {
+        {
+            FileDialogDriver save(m_dir.file(row.typed), row.type);
+            Command(ID_baocuntx);
+        }
+        const std::vector<uint8_t> bytes = ReadBytes(m_dir.file(row.file));
+        ASSERT_GE(bytes.size(), 4u) << row.file;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(std::strlen(row.magic))), row.magic)
+            << row.file;
+        ImageLoad reread = LoadPictureFile(m_dir.file(row.file));
+        ASSERT_TRUE(reread.picture) << row.file;
+        const Pixels back = ReadBitmap(reread.picture->Bitmap());
+        if (row.magic[1] == 'P') {
+            EXPECT_EQ(back, shown) << row.file;
+        } else {
+            EXPECT_GE(Psnr(back, shown), 40) << row.file;
+        }
+        FileDialogDriver next(std::nullopt);
+        Command(ID_baocuntx);
+        EXPECT_EQ(next.filterShown(), row.nextShows) << row.file;
+    }
 }
 
 TEST_F(DocumentCommands, FailedSaveSaysSoAndLeavesTheOldFileByteForByte)

@@ -22,7 +22,8 @@ HWND FindFileDialog()
     return nullptr;
 }
 
-FileDialogDriver::FileDialogDriver(std::optional<std::wstring> typed) : m_typed(std::move(typed))
+FileDialogDriver::FileDialogDriver(std::optional<std::wstring> typed, int type)
+    : m_typed(std::move(typed)), m_type(type)
 {
     m_thread = std::thread([this] {
         HWND dialog = nullptr;
@@ -36,6 +37,12 @@ FileDialogDriver::FileDialogDriver(std::optional<std::wstring> typed) : m_typed(
         m_initialName = WindowText(name);
         m_filterShown = WindowText(GetDlgItem(dialog, cmb1));
         m_seen = true;
+        if (HWND types = GetDlgItem(dialog, cmb1); m_type > 0) {
+            SendMessageW(types, CB_SETCURSEL, m_type - 1, 0);
+            for (WORD notification : {CBN_SELCHANGE, CBN_SELENDOK}) {  // as a choice with the mouse sends them
+                SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, notification), reinterpret_cast<LPARAM>(types));
+            }
+        }
         if (m_typed) {
             SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_typed->c_str()));
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
@@ -78,7 +85,7 @@ uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at)
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
-std::vector<uint8_t> MakeBmp(int width, int height)
+std::vector<uint8_t> MakeBmp(int width, int height, uint32_t (*colorAt)(int x, int y))
 {
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
     std::vector<uint8_t> bmp(54 + stride * height, 0);
@@ -95,7 +102,7 @@ std::vector<uint8_t> MakeBmp(int width, int height)
     for (int y = 0; y < height; ++y) {
         uint8_t* row = &bmp[54 + stride * (height - 1 - y)];
         for (int x = 0; x < width; ++x) {
-            uint32_t c = ColorAt(x, y);
+            uint32_t c = colorAt(x, y);
             row[x * 3] = static_cast<uint8_t>(c);
             row[x * 3 + 1] = static_cast<uint8_t>(c >> 8);
             row[x * 3 + 2] = static_cast<uint8_t>(c >> 16);

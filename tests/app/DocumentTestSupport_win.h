@@ -20,7 +20,8 @@ HWND FindFileDialog();
 // is nothing to type.
 class FileDialogDriver {
 public:
-    explicit FileDialogDriver(std::optional<std::wstring> typed = std::nullopt);
+    // Types the name and confirms it, or cancels; chooses the type of that number first (from 1).
+    explicit FileDialogDriver(std::optional<std::wstring> typed = std::nullopt, int type = 0);
     ~FileDialogDriver();
     FileDialogDriver(const FileDialogDriver&) = delete;
     FileDialogDriver& operator=(const FileDialogDriver&) = delete;
@@ -31,6 +32,7 @@ public:
 
 private:
     std::optional<std::wstring> m_typed;
+    int m_type;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_seen{false};
     std::wstring m_initialName;
@@ -39,8 +41,9 @@ private:
 };
 
 // A 24-bit bottom-up BMP whose pixel (x, y) has the colour 0xRRGGBB given by ColorAt.
-std::vector<uint8_t> MakeBmp(int width, int height);
+// Or with the colours that `colorAt` gives.
 uint32_t ColorAt(int x, int y);
+std::vector<uint8_t> MakeBmp(int width, int height, uint32_t (*colorAt)(int x, int y) = ColorAt);
 void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
 void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value);

@@ -36,6 +36,26 @@ TEST(PaletteDisplayFiles, OpenedPictureCarriesAPaletteAndSavesAsAnEightBitBmpOfI
             EXPECT_LE(std::abs(entry[0] - static_cast<int>(expected & 0xFF)), 0x33) << x << "," << y;
         }
     }
+    // As a PNG of the palette's colours, which comes back exactly, and as a JPEG; a smooth picture,
+    // as JPEG is meant for.
+    WriteBytes(dir.file(L"smooth.bmp"), MakeBmp(64, 48, [](int x, int y) {
+                   return static_cast<uint32_t>(x * 4 << 16 | y * 5 << 8 | (x + y) * 2);
+               }));
+    load = LoadPictureFile(dir.file(L"smooth.bmp"));
+    ASSERT_TRUE(load.picture);
+    const Pixels shown = ReadBitmap(load.picture->Bitmap());
+    for (SaveType type : {SaveType::Png, SaveType::Jpeg}) {
+        const std::wstring name = dir.file(type == SaveType::Png ? L"out.png" : L"out.jpg");
+        ASSERT_EQ(SavePictureFile(*load.picture, name, type), ImageSaveError::None);
+        ImageLoad back = LoadPictureFile(name);
+        ASSERT_TRUE(back.picture);
+        if (type == SaveType::Png) {
+            EXPECT_EQ(ReadBytes(name).at(25), 3) << "a palette PNG";
+            EXPECT_EQ(ReadBitmap(back.picture->Bitmap()), shown);
+        } else {
+            EXPECT_GE(Psnr(ReadBitmap(back.picture->Bitmap()), shown), 40);
+        }
+    }
 }
 
 }  // namespace

@@ -47,5 +47,29 @@ TEST(FileDialogRules, DefaultExtensionOnlyForNamesWithoutOne)
     }
 }
 
+TEST(FileDialogRules, SaveTypeComesFromThePngOrJpegExtensionElseFromTheFilter)
+{
+    const struct {
+        const wchar_t* path;
+        SaveType chosen;
+        const wchar_t* result;
+        SaveType type;
+    } rows[] = {
+        {L"C:\\pics\\shot", SaveType::Bmp, L"C:\\pics\\shot.bmp", SaveType::Bmp},
+        {L"C:\\my.pics\\shot", SaveType::Png, L"C:\\my.pics\\shot.png", SaveType::Png},
+        {L"C:\\pics\\shot", SaveType::Jpeg, L"C:\\pics\\shot.jpg", SaveType::Jpeg},
+        {L"C:\\pics\\shot.PNG", SaveType::Bmp, L"C:\\pics\\shot.PNG", SaveType::Png},
+        {L"C:\\pics\\shot.Jpeg", SaveType::Png, L"C:\\pics\\shot.Jpeg", SaveType::Jpeg},
+        {L"C:\\pics\\shot.jpg", SaveType::Bmp, L"C:\\pics\\shot.jpg", SaveType::Jpeg},
+        {L"C:\\pics\\shot.txt", SaveType::Png, L"C:\\pics\\shot.txt", SaveType::Png},
+        {L"C:\\pics\\shot.png.txt", SaveType::Bmp, L"C:\\pics\\shot.png.txt", SaveType::Bmp},
+    };
+    for (const auto& row : rows) {
+        const SaveTarget target = SaveTargetFor(row.path, row.chosen);
+        EXPECT_EQ(target.path, row.result);
+        EXPECT_EQ(target.type, row.type) << row.path;
+    }
+}
+
 }  // namespace
 }  // namespace kavlor

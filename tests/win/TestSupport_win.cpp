@@ -1,6 +1,8 @@
 // Helpers for the Windows integration tests.
 #include "tests/win/TestSupport_win.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cwchar>
 
 #include "base/App.h"
@@ -265,6 +267,20 @@ Pixels ReadSelected(HDC source, int x, int y, int width, int height)
 }
 
 }  // namespace
+
+double Psnr(const Pixels& a, const Pixels& b)
+{
+    double squares = 0;
+    for (size_t i = 0; i < a.data.size() && i < b.data.size(); ++i) {
+        for (int shift : {0, 8, 16}) {
+            const double d =
+                static_cast<double>(a.data[i] >> shift & 0xFF) - static_cast<double>(b.data[i] >> shift & 0xFF);
+            squares += d * d;
+        }
+    }
+    const double mean = squares / (3.0 * static_cast<double>(std::max<size_t>(a.data.size(), 1)));
+    return a.data.size() != b.data.size() ? 0 : mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
+}
 
 Pixels ReadBitmap(HBITMAP bitmap)
 {

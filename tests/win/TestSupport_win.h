@@ -59,6 +59,8 @@ struct Pixels {
     bool operator==(const Pixels&) const = default;
 };
 Pixels ReadBitmap(HBITMAP bitmap);
+// Peak signal-to-noise ratio of two pictures of one size over their red, green and blue, in dB.
+double Psnr(const Pixels& a, const Pixels& b);
 Pixels ReadScreen(const RECT& area);
 Pixels ReadClipboardBitmap();
 
