@@ -54,8 +54,15 @@ bool NearColor(uint32_t a, uint32_t b, int tolerance)
 void ConverterTest::SetUp()
 {
     MainWindowTest::SetUp();
-    // The converter loads the library from its program's folder: here, this test program's.
-    CopyFileW((TestProgramDir() + L"\\..\\app\\conversion.dll").c_str(), LibraryBesideProgram().c_str(), FALSE);
+    // The converter loads the library from its program's folder: here, this test program's. It
+    // is copied beside it under a name of its own, then put in place by a rename: another test
+    // process of this build may have the library loaded, and under Wine a copy written over it
+    // would change the pages it runs (seen: a call through an import not yet bound).
+    const std::wstring copy = LibraryBesideProgram() + L"." + std::to_wstring(GetCurrentProcessId());
+    CopyFileW((TestProgramDir() + L"\\..\\app\\conversion.dll").c_str(), copy.c_str(), FALSE);
+    if (!MoveFileExW(copy.c_str(), LibraryBesideProgram().c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(copy.c_str());
+    }
     Command(ID_plzhuan);
     ASSERT_TRUE(plzh().Hwnd());
 }
