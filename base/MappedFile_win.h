@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 
@@ -102,10 +103,14 @@ public:
     }
 
 private:
-    // In memory that is not cleared first: it is overwritten at once. Throws std::bad_alloc.
+    // In memory that is not cleared first: it is overwritten at once. No memory for it leaves the
+    // bytes empty, as a view that cannot be mapped does.
     void Read(size_t bytes)
     {
-        m_copy.reset(new uint8_t[bytes]);
+        m_copy.reset(new (std::nothrow) uint8_t[bytes]);
+        if (!m_copy) {
+            return;
+        }
         for (size_t done = 0; done < bytes;) {
             const DWORD want = static_cast<DWORD>(bytes - done < (DWORD{1} << 30) ? bytes - done : DWORD{1} << 30);
             DWORD got = 0;
