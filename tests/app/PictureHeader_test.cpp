@@ -32,20 +32,6 @@ Bytes Icon()
     return icon;
 }
 
-// A GIF of `frames` frames of 10000 x 10000, each no more than its descriptor and an empty image.
-Bytes ManyFrames(int frames)
-{
-    Bytes gif(kGif.begin(), kGif.begin() + 13);
-    const uint8_t frame[] = {0x2C, 0, 0, 0, 0, 0x10, 0x27, 0x10, 0x27, 0, 2, 0};
-    for (int i = 0; i < frames; ++i) {
-        for (uint8_t byte : frame) {
-            gif.push_back(byte);
-        }
-    }
-    gif.push_back(0x3B);
-    return gif;
-}
-
 // A TIFF whose page gives its ImageWidth and ImageLength twice, 30000 first and 16 second.
 const Bytes kSidesTwice = {'I', 'I', '*',  0,    8, 0, 0, 0, 4,    0,  // header, four entries
                            0,   1,   3,    0,    1, 0, 0, 0, 0x30, 0x75, 0, 0, 1, 1, 3,  0, 1, 0,
@@ -64,7 +50,6 @@ TEST(PictureHeader, DeclaredSizeIsTheLargestOfEveryPictureTheFileHolds)
         {"png", kPng, PictureFormat::Png, 30000, 20000},
         {"png cut in its header", Bytes(kPng.begin(), kPng.end() - 8), PictureFormat::Png, 0, 0},
         {"gif frame beyond its screen", kGif, PictureFormat::Gif, 40000, 30000, 1'200'000'000},
-        {"gif of 30 frames", ManyFrames(30), PictureFormat::Gif, 10000, 10000, 3'000'000'000},
         {"tiff second page", kTiff, PictureFormat::Tiff, 50000, 40000},
         {"tiff sides given twice", kSidesTwice, PictureFormat::Tiff, 30000, 30000},
         {"icon bitmap and png", Icon(), PictureFormat::Icon, 300, 256},
