@@ -32,8 +32,9 @@ mkdir "$work/src"
 git -C "$root" archive --format=tar HEAD | tar -x -C "$work/src"
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
-# The libjpeg-turbo sources are fetched once into the working tree's build folder.
-jpeg=$("$root/scripts/fetch-libjpeg-turbo.sh" "$root/build/third_party")
+# The third-party sources are fetched once into the working tree's build folder.
+jpeg=$("$root/scripts/fetch-source.sh" "$root/build/third_party" libjpeg-turbo jpeglib.h)
+deflate=$("$root/scripts/fetch-source.sh" "$root/build/third_party" libdeflate libdeflate.h)
 
 for arch in "${arches[@]}"; do
     case "$arch" in
@@ -43,7 +44,7 @@ for arch in "${arches[@]}"; do
     build="$work/build-$arch"
     cmake -S "$work/src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$work/src/cmake/$toolchain" \
-        -DKAVLOR_LIBJPEG_TURBO_SOURCE_DIR="$jpeg" >"$work/configure-$arch.log" ||
+        -DKAVLOR_LIBJPEG_TURBO_SOURCE_DIR="$jpeg" -DKAVLOR_LIBDEFLATE_SOURCE_DIR="$deflate" >"$work/configure-$arch.log" ||
         { cat "$work/configure-$arch.log" >&2; exit 1; }
     cmake --build "$build" --target kavlor_package >"$work/build-$arch.log" ||
         { tail -n 40 "$work/build-$arch.log" >&2; exit 1; }
