@@ -46,6 +46,18 @@ void AddRow(const Row& row)
     WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
+std::wstring BenchFolder(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm");
+    const std::wstring folder =
+        (shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY) ? L"Z:\\dev\\shm\\" : temp) +
+        std::wstring(name);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
 double NowMs()
 {
     LARGE_INTEGER frequency;

@@ -21,6 +21,11 @@ struct Row {
 void SetRowFile(const std::wstring& path);
 void AddRow(const Row& row);
 
+// A folder of that name in memory where the system has such a place (Wine's view of /dev/shm),
+// else in the temporary folder; made when missing. In memory, the disk's write-back of earlier
+// files does not land on either side of a figure at random, and a flush costs nothing.
+std::wstring BenchFolder(const wchar_t* name);
+
 double NowMs();
 
 // The least of many runs: the most repeatable figure on a busy machine.

@@ -2,13 +2,17 @@
 // the same run and adds a row to the table that scripts/bench.sh prints and writes as Markdown.
 // It checks nothing.
 //
-//   kavlor_bench [ROWS_FILE [XWD_MS]]   rows are appended to ROWS_FILE, or printed
+//   kavlor_bench [ROWS_FILE [NAME=VALUE...]]   rows are appended to ROWS_FILE, or printed; the
+//                                             figures the calling script measured outside Wine
+//                                             follow by name (xwd, convert-screen...)
+//   kavlor_bench --pictures FOLDER             writes the pictures of the save figures there
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <string>
 
 #include "base/App.h"
@@ -59,10 +63,25 @@ int main()
     }
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc == 3 && std::wcscmp(argv[1], L"--pictures") == 0) {
+        bench::WriteSavePictures(argv[2]);
+        LocalFree(argv);
+        ShutdownApplication();
+        return 0;
+    }
     if (argv && argc > 1) {
         bench::SetRowFile(argv[1]);
     }
-    const double xwdMs = argv && argc > 2 ? std::wcstod(argv[2], nullptr) : 0;
+    std::map<std::string, double> outside;
+    for (int i = 2; argv && i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const size_t equals = arg.find(L'=');
+        if (equals != std::wstring::npos) {
+            outside[std::string(arg.begin(), arg.begin() + static_cast<ptrdiff_t>(equals))] =
+                std::wcstod(arg.c_str() + equals + 1, nullptr);
+        }
+    }
+    const double xwdMs = outside.count("xwd") ? outside["xwd"] : 0;
     LocalFree(argv);
 
     // KAVLOR_BENCH_ONLY=converter (say) runs the benchmarks of that name alone.
@@ -78,6 +97,9 @@ int main()
     }
     if (wanted("files")) {
         bench::BenchFiles();
+    }
+    if (wanted("saves")) {
+        bench::BenchSaves(outside);
     }
     if (wanted("selection")) {
         bench::BenchSelectionFrame();

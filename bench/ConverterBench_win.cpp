@@ -66,15 +66,7 @@ double BareCalls(const std::wstring& folder)
 // in turn, so that neither side has the quieter moments of the machine to itself.
 void BenchRun(int width, int height, const char* what)
 {
-    // In memory where the system has such a folder (Wine's view of /dev/shm): the disk's
-    // write-back of earlier results would otherwise land on either side at random.
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    const DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm");
-    const std::wstring base =
-        shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY) ? L"Z:\\dev\\shm\\" : temp;
-    const std::wstring folder = base + L"kavlor-converter-bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring folder = BenchFolder(L"kavlor-converter-bench");
     const std::vector<uint8_t> bmp = test::EncodeBmp(test::ScreenshotLike(width, height), test::BmpFormat{});
     for (int i = 0; i < kFiles; ++i) {
         HANDLE file = CreateFileW((folder + L"\\" + Name(i, L".BMP")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

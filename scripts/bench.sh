@@ -26,18 +26,29 @@ echo "Timing conversion.dll, cjpeg/djpeg and ImageMagick..."
 "$root/scripts/bench-conversion.sh" "$rows"
 
 echo "Timing the program under Wine on a 1920x1080 display..."
-# xwd is timed from here rather than started by the program: from inside Wine the end of a Linux
-# program cannot be waited for through its process handle (the print tests wait for a file it
-# writes last), and Wine's own start of it would be added. The figure goes to the program, which
-# puts it beside its F5 time in the same row.
+# xwd, ImageMagick and cjpeg are timed from here rather than started by the program: from inside
+# Wine the end of a Linux program cannot be waited for through its process handle (the print
+# tests wait for a file it writes last), and Wine's own start of it would be added. The figures go
+# to the program by name, which puts each beside its own figure in the same row.
 "$root/scripts/cups-session.sh" -- "$root/scripts/wine-session.sh" --screen 1920x1080x24 -- bash -c '
     set -euo pipefail
     root=$1 preset=$2 rows=$3 facts=$4
     printf "Wine\t%s\n" "$(wine --version)" >>"$facts"
     printf "Display\tXvfb %s, depth %s\n" "$(xdpyinfo | awk "/dimensions:/ {print \$2; exit}")" \
         "$(xdpyinfo | awk "/depth of root window:/ {print \$5; exit}")" >>"$facts"
-    xwd_ms=$(python3 "$root/bench/bench_table.py" time 20 -- xwd -root -silent -out /dev/null)
-    wine "$root/build/$preset/bench/kavlor_bench.exe" "Z:${rows//\//\\}" "$xwd_ms"
+    time_ms() { python3 "$root/bench/bench_table.py" time "$@"; }
+    outside=("xwd=$(time_ms 20 -- xwd -root -silent -out /dev/null)")
+    # The pictures the program saves, for ImageMagick and cjpeg to write as PNG and JPEG here.
+    pictures=$(mktemp -d "${TMPDIR:-/tmp}/kavlor-save-bench.XXXXXX")
+    wine "$root/build/$preset/bench/kavlor_bench.exe" --pictures "Z:${pictures//\//\\}"
+    for key in screen photo; do
+        bmp=$pictures/${key^^}.BMP
+        outside+=("convert-$key=$(time_ms 5 -- convert "$bmp" "$pictures/m.png")")
+        outside+=("cjpeg-$key=$(time_ms 5 -- cjpeg -quality 90 -sample 1x1 -outfile "$pictures/c.jpg" "$bmp")")
+        outside+=("cjpeg-$key-kb=$(($(stat -c %s "$pictures/c.jpg") / 1024))")
+    done
+    rm -rf "$pictures"
+    wine "$root/build/$preset/bench/kavlor_bench.exe" "Z:${rows//\//\\}" "${outside[@]}"
 ' _ "$root" "$preset" "$rows" "$facts"
 
 python3 "$root/bench/bench_table.py" table "$rows" "$facts" "$out/bench.md"
