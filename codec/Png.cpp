@@ -333,7 +333,8 @@ CodecError EncodePng(const PngPicture& picture, const PngRowSource& rows, const 
     if (!packed) {
         return CodecError::TooLarge;
     }
-    const size_t packedBytes = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), packed.get(), bound);
+    const size_t packedBytes =
+        libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), packed.get(), bound);
     filtered.reset();
     if (packedBytes == 0) {
         return CodecError::TooLarge;
