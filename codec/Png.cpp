@@ -1,6 +1,6 @@
 // The PNG writer: signature, header, palette, resolution, the rows compressed into one zlib
 // stream by libdeflate and cut into data chunks, end. libdeflate compresses a whole buffer in one
-// call, faster and smaller than zlib, so the rows are gathered first. A picture of few colours,
+// call, far faster than zlib, so the rows are gathered first. A picture of few colours,
 // as screenshots often are, is written with a palette: a third of the bytes to compress, and
 // exactly the same pixels.
 #include "codec/Png.h"
