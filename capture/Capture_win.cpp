@@ -173,7 +173,10 @@ ClipboardCopy CopyScreenRectToClipboard(const Rect& rect)
     if (size->cx <= 0 || size->cy <= 0) {
         return ClipboardCopy::Empty;
     }
-    UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    // The screen's DC covers every monitor in screen coordinates, on Windows and under Wine alike;
+    // Wine's DC of the display puts its origin at the virtual screen's corner instead, so that with
+    // a monitor left of the primary it read every pixel from the wrong place.
+    WindowDC display(nullptr);
     UniqueDC memory(CreateCompatibleDC(display.get()));
     UniqueBitmap bitmap(CreateCompatibleBitmap(display.get(), size->cx, size->cy));
     // Checked before the clipboard is touched: emptying it for a null bitmap would lose what the

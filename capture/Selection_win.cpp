@@ -41,9 +41,9 @@ namespace Snap {
 // Keys pressed during the drag go nowhere else.
 std::optional<RECT> TrackSelectionRect(HWND window, POINT& start)
 {
-    // The whole display, in screen coordinates. A DC that cannot be made leaves the frame
-    // undrawn; the selection itself still works.
-    UniqueDC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    // The whole screen, every monitor, in screen coordinates (as the copy takes it). A DC that
+    // cannot be had leaves the frame undrawn; the selection itself still works.
+    std::optional<WindowDC> display(std::in_place, nullptr);
     ClientToScreen(window, &start);
     // The release must reach this thread or the loop would never end. Arming captured the
     // mouse, but another program may have taken the capture since.
@@ -53,7 +53,7 @@ std::optional<RECT> TrackSelectionRect(HWND window, POINT& start)
 
     RECT rect{start.x, start.y, start.x, start.y};
     NormalizeRect(rect);
-    DrawSelectionFrame(display.get(), rect);
+    DrawSelectionFrame(display->get(), rect);
 
     const int leftButton = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     MSG msg{};
@@ -81,17 +81,17 @@ std::optional<RECT> TrackSelectionRect(HWND window, POINT& start)
         }
         // Every kind of mouse message moves the free corner, the right and middle buttons'
         // too; only the left button's release ends the selection.
-        DrawSelectionFrame(display.get(), rect);
+        DrawSelectionFrame(display->get(), rect);
         rect = RECT{start.x, start.y, msg.pt.x, msg.pt.y};
         NormalizeRect(rect);
-        DrawSelectionFrame(display.get(), rect);
+        DrawSelectionFrame(display->get(), rect);
         if (msg.message == WM_LBUTTONUP) {
             break;
         }
     }
 
     // Erased before the copy so that the frame is not part of the captured pixels.
-    DrawSelectionFrame(display.get(), rect);
+    DrawSelectionFrame(display->get(), rect);
     display.reset();
     if (GetCapture() == window) {
         ReleaseCapture();

@@ -16,7 +16,9 @@ what=${1:-all}
 # Building conversion.dll needs libjpeg-turbo's Debian sources (nasm and dpkg-dev to build and
 # unpack them), and configuring a Windows build the GoogleTest sources; Wine needs Xvfb where
 # there is no display, a CJK font for the captions and Wine's own Marlett for the caption
-# buttons; the screenshot of a displayless start uses xwd.
+# buttons; the screenshot of a displayless start uses xwd. The two-monitor tests run on Xorg with
+# the dummy driver, set up by xrandr; Wine's 32-bit side sees the second monitor only through
+# libxrandr2:i386.
 packages=(
     cmake ninja-build make python3 nasm dpkg-dev googletest
     wine wine64
@@ -35,6 +37,7 @@ if [ "$what" != run ]; then
         imagemagick cups printer-driver-cups-pdf libcups2:i386 poppler-utils
         libjpeg-turbo-progs clang libclang-rt-14-dev
         nsis zip unzip icoutils
+        xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxrandr2:i386
     )
     # (KAVLOR_WINE32_EMULATE: the tests take the emulated route even where the kernel runs them.)
     emulate=${KAVLOR_WINE32_EMULATE:-0}

@@ -116,6 +116,39 @@ TEST_F(CaptureCommands, ClientAreaCaptureHoldsTheWindowsOwnPixels)
     EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(outer));
 }
 
+// Where a second monitor lies left of the primary, at negative x (the two-monitor session).
+class CaptureOnTwoMonitors : public CaptureCommands {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CMONITORS) == 2; })) << "one monitor only";
+        CaptureCommands::SetUp();
+    }
+};
+
+// The main window starts on the primary monitor. Moved onto the second one, then across the
+// boundary, its grabs hold its own pixels there.
+TEST_F(CaptureOnTwoMonitors, WindowGrabsOnTheSecondMonitorAndAcrossHoldTheWindowsPixels)
+{
+    HWND hwnd = window().Hwnd();
+    EXPECT_EQ(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL), MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTONULL));
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    for (const int left : {-1000, -static_cast<int>(outer.right - outer.left) / 2}) {
+        SetWindowPos(hwnd, nullptr, left, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        UpdateWindow(hwnd);
+        ASSERT_TRUE(PumpUntil([&] { return GetWindowRect(hwnd, &outer) && outer.left == left; }));
+        PumpPending();
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        Command(ID_buzuobfeng);
+        EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(client)) << left;
+        Command(ID_buzuockou);
+        EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(outer)) << left;
+    }
+}
+
 TEST_F(CaptureCommands, FixedSizesLeaveTheSamePictureOnTheClipboardAndInThePictureBox)
 {
     PatternWindow pattern(RECT{0, 0, 1100, 800});

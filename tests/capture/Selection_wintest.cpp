@@ -23,6 +23,9 @@ namespace {
 // A topmost pattern window covers this area (and the main window's part of it); every drag
 // stays inside it.
 constexpr RECT kArea{0, 0, 500, 400};
+// In the two-monitor session, whose second monitor lies left of the primary at negative x: an
+// area across the boundary.
+constexpr RECT kSpan{-600, 0, 500, 400};
 constexpr DWORD kDeadlineMs = 10000;
 
 Pixels PatternPixels(const RECT& r)
@@ -38,10 +41,12 @@ Pixels PatternPixels(const RECT& r)
 
 // The pattern as it looks while `sel` is dragged: frame rows and columns inverted (corners
 // twice, so not at all) and the label's glyphs inverted, centred on the selection.
-Pixels ScreenDuringDrag(const RECT& sel, const std::wstring& label)
+Pixels ScreenDuringDrag(const RECT& area, const RECT& sel, const std::wstring& label)
 {
-    Pixels screen = PatternPixels(kArea);
-    auto invert = [&](int x, int y) { screen.data[static_cast<size_t>(y) * screen.width + x] ^= 0xFFFFFF; };
+    Pixels screen = PatternPixels(area);
+    auto invert = [&](int x, int y) {
+        screen.data[static_cast<size_t>(y - area.top) * screen.width + (x - area.left)] ^= 0xFFFFFF;
+    };
     for (int x = sel.left; x < sel.right; ++x) {
         invert(x, sel.top);
         invert(x, sel.bottom - 1);
@@ -78,8 +83,8 @@ Pixels ScreenDuringDrag(const RECT& sel, const std::wstring& label)
 // counted here and checked by the test on the UI thread.
 class Drag {
 public:
-    explicit Drag(std::function<void(Drag&)> script)
-        : m_uiThread(GetCurrentThreadId()), m_thread([this, script] {
+    Drag(std::function<void(Drag&)> script, const RECT& area)
+        : m_area(area), m_uiThread(GetCurrentThreadId()), m_thread([this, script] {
               script(*this);
               m_done = true;
           })
@@ -95,8 +100,8 @@ public:
 
     void ExpectScreen(const RECT& sel, const std::wstring& label)
     {
-        Pixels expected = ScreenDuringDrag(sel, label);
-        m_misses += !Poll([&] { return ReadScreen(kArea) == expected; });
+        Pixels expected = ScreenDuringDrag(m_area, sel, label);
+        m_misses += !Poll([&] { return ReadScreen(m_area) == expected; });
     }
     void ReleaseLeft()
     {
@@ -135,6 +140,7 @@ private:
         return info.hwndCapture;
     }
 
+    RECT m_area;  // the pattern window's, where the screen is looked at
     DWORD m_uiThread;
     std::atomic<int> m_misses{0};
     std::atomic<bool> m_done{false};
@@ -149,10 +155,12 @@ protected:
     {
         PumpUntil([since] { return GetTickCount() - since > GetDoubleClickTime(); });
     }
+    // Where the pattern window lies and every drag stays.
+    virtual RECT Area() const { return kArea; }
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        m_pattern = std::make_unique<PatternWindow>(kArea);
+        m_pattern = std::make_unique<PatternWindow>(Area());
         ASSERT_TRUE(m_pattern->WaitShown());
     }
     void TearDown() override
@@ -164,13 +172,13 @@ protected:
     // of the frame or label left on the screen.
     void Select(const std::function<void(Drag&)>& script)
     {
-        Drag drag(script);
+        Drag drag(script, Area());
         ASSERT_TRUE(drag.Run());
         EXPECT_EQ(drag.misses(), 0);
         EXPECT_TRUE(PumpUntil([] { return GetAppMousePointer() == AppMousePointer::Default; }));
         EXPECT_FALSE(window().State().SelectionArmed);
         EXPECT_EQ(GetCapture(), nullptr);
-        EXPECT_EQ(ReadScreen(kArea), PatternPixels(kArea));
+        EXPECT_EQ(ReadScreen(Area()), PatternPixels(Area()));
     }
     Pixels Picture1Pixels()
     {
@@ -319,6 +327,47 @@ TEST_F(Selection, ABusyClipboardKeepsThePicture)
     EXPECT_TRUE(box.answered());
     EXPECT_EQ(box.text(), L"无法把截取的图像放入剪贴板:剪贴板正被其他程序使用。图像框中的图像没有改变,请稍后再试。");
     EXPECT_EQ(window().Picture1().GetPicture(), before);
+}
+
+// The selection where a second monitor lies left of the primary, in the two-monitor session.
+class TwoMonitors : public Selection {
+protected:
+    RECT Area() const override { return kSpan; }
+    void SetUp() override
+    {
+        ASSERT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CMONITORS) == 2; })) << "one monitor only";
+        Selection::SetUp();
+    }
+};
+
+// A drag on the second monitor, and a backwards one across the boundary: the frame and label
+// show on both monitors, and exactly those pixels are copied.
+TEST_F(TwoMonitors, DragsOnTheSecondMonitorAndAcrossTheBoundaryCopyExactlyThosePixels)
+{
+    const struct {
+        POINT from;
+        POINT to;
+        RECT selection;
+        const wchar_t* label;
+    } rows[] = {
+        {{-500, 100}, {-200, 300}, {-500, 100, -200, 300}, L"300x200"},
+        {{300, 350}, {-400, 50}, {-400, 50, 300, 350}, L"700x300"},
+    };
+    DWORD released = GetTickCount() - GetDoubleClickTime();
+    for (const auto& row : rows) {
+        window().Picture1().SetPicture(nullptr);
+        WaitOutDoubleClick(released);
+        Command(ID_zidingyi);
+        Select([&](Drag& d) {
+            MoveMouse(row.from.x, row.from.y);
+            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            MoveMouse(row.to.x, row.to.y);
+            d.ExpectScreen(row.selection, row.label);
+            d.ReleaseLeft();
+        });
+        released = GetTickCount();
+        EXPECT_EQ(Picture1Pixels(), PatternPixels(row.selection)) << row.label;
+    }
 }
 
 }  // namespace

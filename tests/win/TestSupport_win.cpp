@@ -396,12 +396,15 @@ void MoveMouse(int x, int y)
 {
     INPUT input{};
     input.type = INPUT_MOUSE;
-    // Absolute coordinates are normalised to 0..65535 over the primary screen.
-    int cx = GetSystemMetrics(SM_CXSCREEN);
-    int cy = GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dx = static_cast<LONG>((x * 65536LL + cx / 2) / cx);
-    input.mi.dy = static_cast<LONG>((y * 65536LL + cy / 2) / cy);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // Absolute coordinates are normalised to 0..65535 over the virtual screen, every monitor, and
+    // taken back as left + dx * width / 65536 rounded down: rounded up here, they land on (x, y).
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    input.mi.dx = static_cast<LONG>(((x - left) * 65536LL + cx - 1) / cx);
+    input.mi.dy = static_cast<LONG>(((y - top) * 65536LL + cy - 1) / cy);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     SendInput(1, &input, sizeof(INPUT));
 }
 
