@@ -5,10 +5,14 @@
 
 #include <cwctype>
 #include <string>
+#include <utility>
 
 #include "app/resource.h"
 #include "capture/Capture_win.h"
 #include "capture/Wait.h"
+#include "convert/ConverterWindow_win.h"
+#include "info/AboutWindow_win.h"
+#include "info/HelpWindow_win.h"
 #include "tests/win/TestSupport_win.h"
 
 namespace kavlor::test {
@@ -146,6 +150,35 @@ TEST_F(CaptureOnTwoMonitors, WindowGrabsOnTheSecondMonitorAndAcrossHoldTheWindow
         EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(client)) << left;
         Command(ID_buzuockou);
         EXPECT_EQ(ReadBitmap(window().Picture1().GetPicture()->Bitmap()), ReadScreen(outer)) << left;
+    }
+}
+
+// The converter starts on the primary monitor; About and Help open over their owner on the
+// second one.
+TEST_F(CaptureOnTwoMonitors, TheConverterStartsOnThePrimaryAndAboutAndHelpOverTheirOwner)
+{
+    Command(ID_plzhuan);
+    HWND converter = FindWindowW(ConverterWindow::kClassName, nullptr);
+    ASSERT_TRUE(converter);
+    EXPECT_EQ(MonitorFromWindow(converter, MONITOR_DEFAULTTONULL),
+              MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTONULL));
+    SendMessageW(converter, WM_CLOSE, 0, 0);
+    HWND hwnd = window().Hwnd();
+    SetWindowPos(hwnd, nullptr, -1000, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT owner{};
+    GetWindowRect(hwnd, &owner);
+    const POINT centre{(owner.left + owner.right) / 2, (owner.top + owner.bottom) / 2};
+    for (const auto& [command, className] :
+         {std::pair{ID_guanyuwm, AboutWindow::kClassName}, std::pair{ID_bangzhu, HelpWindow::kClassName}}) {
+        Command(command);
+        HWND shown = FindWindowW(className, nullptr);
+        ASSERT_TRUE(shown) << command;
+        RECT place{};
+        GetWindowRect(shown, &place);
+        EXPECT_TRUE(PtInRect(&place, centre)) << command;
+        EXPECT_EQ(MonitorFromWindow(shown, MONITOR_DEFAULTTONULL), MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL))
+            << command;
+        SendMessageW(shown, WM_CLOSE, 0, 0);
     }
 }
 
