@@ -275,12 +275,13 @@ protected:
         PicturePtr before = window().Picture1().GetPicture();
         DWORD clipboard = GetClipboardSequenceNumber();
         HWND hwnd = window().Hwnd();
+        const int left = Area().left;
         Command(ID_zidingyi);
         Select([&](Drag& d) {
-            MoveMouse(100, 100);
+            MoveMouse(left + 100, 100);
             MouseButton(MOUSEEVENTF_LEFTDOWN);
-            MoveMouse(300, 200);
-            d.ExpectScreen(RECT{100, 100, 300, 200}, L"200x100");
+            MoveMouse(left + 300, 200);
+            d.ExpectScreen(RECT{left + 100, 100, left + 300, 200}, L"200x100");
             end(hwnd);
             d.WaitEnded();
             MouseButton(MOUSEEVENTF_LEFTUP);
@@ -330,15 +331,29 @@ TEST_F(Selection, ABusyClipboardKeepsThePicture)
 }
 
 // The selection where a second monitor lies left of the primary, in the two-monitor session.
-class TwoMonitors : public Selection {
+template <typename Fixture>
+class OnTwoMonitors : public Fixture {
 protected:
     RECT Area() const override { return kSpan; }
     void SetUp() override
     {
         ASSERT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CMONITORS) == 2; })) << "one monitor only";
-        Selection::SetUp();
+        Fixture::SetUp();
     }
 };
+using TwoMonitors = OnTwoMonitors<Selection>;
+using CancelledOnTwoMonitors = OnTwoMonitors<CancelledSelection>;
+
+// Begun on the second monitor, the drag still ends on Esc and on a lost capture.
+TEST_F(CancelledOnTwoMonitors, EscEndsItWithoutCapturing)
+{
+    EndsWithoutCapturing([](HWND) { PressKey(VK_ESCAPE); });
+}
+
+TEST_F(CancelledOnTwoMonitors, ALostCaptureEndsItWithoutCapturing)
+{
+    EndsWithoutCapturing([](HWND hwnd) { SendMessageW(hwnd, WM_CANCELMODE, 0, 0); });
+}
 
 // A drag on the second monitor, and a backwards one across the boundary: the frame and label
 // show on both monitors, and exactly those pixels are copied.
