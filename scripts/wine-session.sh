@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command inside a private Wine session: its own Xvfb display (chosen free by Xvfb)
-# and a fresh WINEPREFIX that nothing else uses. Only what this script started is stopped.
+# Runs a command inside a private Wine session: its own X display (Xvfb's, or Xorg's for two
+# monitors, on a display number the server chooses free) and a fresh WINEPREFIX that nothing else
+# uses. Only what this script started is stopped.
 #
 #   scripts/wine-session.sh [--screen WxHxD | --two-monitors] [--dpi N] -- command...
 #
