@@ -153,6 +153,21 @@ TEST_F(CaptureOnTwoMonitors, WindowGrabsOnTheSecondMonitorAndAcrossHoldTheWindow
     }
 }
 
+// F8 takes the window clicked during its pause on the second monitor, and across the boundary.
+TEST_F(CaptureOnTwoMonitors, AutomaticCaptureTakesAWindowOnTheSecondMonitorAndAcross)
+{
+    for (const RECT& area : {RECT{-900, 60, -600, 260}, RECT{-150, 300, 150, 500}}) {
+        PatternWindow pattern(area);
+        ASSERT_TRUE(pattern.WaitShown());
+        MessageBoxAnswerer user(L"Quenmar", [&] { SetForegroundWindow(pattern.hwnd()); });
+        Command(ID_zdongbuzuo);
+        ASSERT_TRUE(user.answered());
+        const PicturePtr& picture = window().Picture1().GetPicture();
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(ReadBitmap(picture->Bitmap()), ReadScreen(area)) << area.left;
+    }
+}
+
 // The converter starts on the primary monitor; About and Help open over their owner on the
 // second one.
 TEST_F(CaptureOnTwoMonitors, TheConverterStartsOnThePrimaryAndAboutAndHelpOverTheirOwner)
