@@ -2,16 +2,8 @@
 # compiler. The sources are fetched into build/third_party on first configure and shared by all
 # build folders; point KAVLOR_LIBDEFLATE_SOURCE_DIR at an unpacked tree to use another copy.
 set(KAVLOR_LIBDEFLATE_SOURCE_DIR "" CACHE PATH "Unpacked libdeflate sources (fetched when empty)")
-if(NOT KAVLOR_LIBDEFLATE_SOURCE_DIR)
-    execute_process(
-        COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-source.sh ${PROJECT_SOURCE_DIR}/build/third_party
-                libdeflate libdeflate.h
-        OUTPUT_VARIABLE fetched OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE fetchResult)
-    if(NOT fetchResult EQUAL 0 OR NOT EXISTS "${fetched}/libdeflate.h")
-        message(FATAL_ERROR "Could not fetch the libdeflate sources (run scripts/install-deps.sh)")
-    endif()
-    set(KAVLOR_LIBDEFLATE_SOURCE_DIR "${fetched}" CACHE PATH "" FORCE)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/FetchSource.cmake)
+kavlor_fetch_source(KAVLOR_LIBDEFLATE_SOURCE_DIR libdeflate libdeflate.h)
 
 # Only what writes zlib streams and checksums: the decompressors and gzip are not needed.
 set(deflateDir ${KAVLOR_LIBDEFLATE_SOURCE_DIR}/lib)

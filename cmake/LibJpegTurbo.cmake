@@ -5,16 +5,8 @@
 include(ExternalProject)
 
 set(KAVLOR_LIBJPEG_TURBO_SOURCE_DIR "" CACHE PATH "Unpacked libjpeg-turbo sources (fetched when empty)")
-if(NOT KAVLOR_LIBJPEG_TURBO_SOURCE_DIR)
-    execute_process(
-        COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-source.sh ${PROJECT_SOURCE_DIR}/build/third_party
-                libjpeg-turbo jpeglib.h
-        OUTPUT_VARIABLE fetched OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE fetchResult)
-    if(NOT fetchResult EQUAL 0 OR NOT EXISTS "${fetched}/jpeglib.h")
-        message(FATAL_ERROR "Could not fetch the libjpeg-turbo sources (run scripts/install-deps.sh)")
-    endif()
-    set(KAVLOR_LIBJPEG_TURBO_SOURCE_DIR "${fetched}" CACHE PATH "" FORCE)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/FetchSource.cmake)
+kavlor_fetch_source(KAVLOR_LIBJPEG_TURBO_SOURCE_DIR libjpeg-turbo jpeglib.h)
 
 set(jpegBinaryDir ${CMAKE_BINARY_DIR}/third_party/libjpeg-turbo)
 if(MSVC)

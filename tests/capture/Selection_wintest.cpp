@@ -180,6 +180,24 @@ protected:
         EXPECT_EQ(GetCapture(), nullptr);
         EXPECT_EQ(ReadScreen(Area()), PatternPixels(Area()));
     }
+    // One armed drag from `from` to `to`, with the frame of `selection` and its label checked on
+    // the way; `released` is when the last drag ended, and becomes when this one did. Gives the
+    // pixels it copied.
+    Pixels DragOnce(POINT from, POINT to, const RECT& selection, const wchar_t* label, DWORD& released)
+    {
+        window().Picture1().SetPicture(nullptr);
+        WaitOutDoubleClick(released);
+        Command(ID_zidingyi);
+        Select([&](Drag& d) {
+            MoveMouse(from.x, from.y);
+            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            MoveMouse(to.x, to.y);
+            d.ExpectScreen(selection, label);
+            d.ReleaseLeft();
+        });
+        released = GetTickCount();
+        return Picture1Pixels();
+    }
     Pixels Picture1Pixels()
     {
         const PicturePtr& picture = window().Picture1().GetPicture();
@@ -198,18 +216,9 @@ TEST_F(Selection, DragCopiesExactlyTheSelectedPixelsWhicheverCornerItStartsFrom)
     const POINT rows[][2] = {{{100, 100}, {400, 300}}, {{400, 300}, {100, 100}}, {{400, 100}, {100, 300}}};
     DWORD released = GetTickCount() - GetDoubleClickTime();
     for (const auto& row : rows) {
-        window().Picture1().SetPicture(nullptr);
-        WaitOutDoubleClick(released);
-        Command(ID_zidingyi);
-        Select([&](Drag& d) {
-            MoveMouse(row[0].x, row[0].y);
-            MouseButton(MOUSEEVENTF_LEFTDOWN);
-            MoveMouse(row[1].x, row[1].y);
-            d.ExpectScreen(RECT{100, 100, 400, 300}, L"300x200");
-            d.ReleaseLeft();
-        });
-        released = GetTickCount();
-        EXPECT_EQ(Picture1Pixels(), PatternPixels(RECT{100, 100, 400, 300})) << row[0].x << "," << row[0].y;
+        EXPECT_EQ(DragOnce(row[0], row[1], RECT{100, 100, 400, 300}, L"300x200", released),
+                  PatternPixels(RECT{100, 100, 400, 300}))
+            << row[0].x << "," << row[0].y;
         EXPECT_EQ(ReadClipboardBitmap(), Picture1Pixels());
         EXPECT_FALSE(IsZoomed(window().Hwnd()));
     }
@@ -370,18 +379,8 @@ TEST_F(TwoMonitors, DragsOnTheSecondMonitorAndAcrossTheBoundaryCopyExactlyThoseP
     };
     DWORD released = GetTickCount() - GetDoubleClickTime();
     for (const auto& row : rows) {
-        window().Picture1().SetPicture(nullptr);
-        WaitOutDoubleClick(released);
-        Command(ID_zidingyi);
-        Select([&](Drag& d) {
-            MoveMouse(row.from.x, row.from.y);
-            MouseButton(MOUSEEVENTF_LEFTDOWN);
-            MoveMouse(row.to.x, row.to.y);
-            d.ExpectScreen(row.selection, row.label);
-            d.ReleaseLeft();
-        });
-        released = GetTickCount();
-        EXPECT_EQ(Picture1Pixels(), PatternPixels(row.selection)) << row.label;
+        EXPECT_EQ(DragOnce(row.from, row.to, row.selection, row.label, released), PatternPixels(row.selection))
+            << row.label;
     }
 }
 
