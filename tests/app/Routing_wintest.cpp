@@ -63,9 +63,7 @@ protected:
         RECT r{};
         SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
         MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        MoveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
-        MouseButton(MOUSEEVENTF_LEFTUP);
+        MoveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
     }
     void Disarm()
     {

@@ -116,8 +116,7 @@ public:
             ++m_misses;
             POINT at{};
             GetCursorPos(&at);
-            MoveMouse(at.x, at.y);
-            MouseButton(MOUSEEVENTF_LEFTUP);
+            MoveMouse(at.x, at.y, MOUSEEVENTF_LEFTUP);
         }
     }
 
@@ -189,8 +188,7 @@ protected:
         WaitOutDoubleClick(released);
         Command(ID_zidingyi);
         Select([&](Drag& d) {
-            MoveMouse(from.x, from.y);
-            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            MoveMouse(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
             MoveMouse(to.x, to.y);
             d.ExpectScreen(selection, label);
             d.ReleaseLeft();
@@ -229,8 +227,7 @@ TEST_F(Selection, OnlyTheLeftButtonStartsAndEndsIt)
     Command(ID_zidingyi);
     Command(ID_zidingyi);
     for (DWORD flags : {MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP}) {
-        MoveMouse(50, 50);
-        MouseButton(flags);
+        MoveMouse(50, 50, flags);
         PumpPending();
         EXPECT_TRUE(window().State().SelectionArmed);
         EXPECT_EQ(GetAppMousePointer(), AppMousePointer::Crosshair);
@@ -240,14 +237,11 @@ TEST_F(Selection, OnlyTheLeftButtonStartsAndEndsIt)
     // During the drag the frame follows the cursor through right and middle clicks and keys
     // other than Esc; none of them ends it, so the picture is the rectangle of the left release.
     Select([](Drag& d) {
-        MoveMouse(100, 100);
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
-        MoveMouse(400, 300);
-        MouseButton(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP);
+        MoveMouse(100, 100, MOUSEEVENTF_LEFTDOWN);
+        MoveMouse(400, 300, MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP);
         d.ExpectScreen(RECT{100, 100, 400, 300}, L"300x200");
         PressKey('A');
-        MoveMouse(300, 250);
-        MouseButton(MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP);
+        MoveMouse(300, 250, MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP);
         d.ExpectScreen(RECT{100, 100, 300, 250}, L"200x150");
         MoveMouse(250, 200);
         d.ExpectScreen(RECT{100, 100, 250, 200}, L"150x100");
@@ -264,9 +258,7 @@ TEST_F(Selection, ClickWithoutMovingSelectsNothing)
     PicturePtr before = window().Picture1().GetPicture();
     DWORD clipboard = GetClipboardSequenceNumber();
     Command(ID_zidingyi);
-    MoveMouse(150, 150);
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    MoveMouse(150, 150, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
     Select([](Drag& d) { d.WaitEnded(); });
     EXPECT_EQ(window().Picture1().GetPicture(), before);
     EXPECT_EQ(GetClipboardSequenceNumber(), clipboard);
@@ -287,8 +279,7 @@ protected:
         const int left = Area().left;
         Command(ID_zidingyi);
         Select([&](Drag& d) {
-            MoveMouse(left + 100, 100);
-            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            MoveMouse(left + 100, 100, MOUSEEVENTF_LEFTDOWN);
             MoveMouse(left + 300, 200);
             d.ExpectScreen(RECT{left + 100, 100, left + 300, 200}, L"200x100");
             end(hwnd);
@@ -328,8 +319,7 @@ TEST_F(Selection, ABusyClipboardKeepsThePicture)
     MessageBoxAnswerer box(L"Kavlor 提示");
     Command(ID_zidingyi);
     Select([](Drag& d) {
-        MoveMouse(100, 100);
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        MoveMouse(100, 100, MOUSEEVENTF_LEFTDOWN);
         MoveMouse(200, 150);
         d.ExpectScreen(RECT{100, 100, 200, 150}, L"100x50");
         d.ReleaseLeft();

@@ -160,8 +160,7 @@ bool ShootSelection(MainWindow& window)
     bool shot = false;
     bool done = false;
     std::thread input([&] {
-        test::MoveMouse(from.x, from.y);
-        test::MouseButton(MOUSEEVENTF_LEFTDOWN);
+        test::MoveMouse(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
         test::MoveMouse(to.x, to.y);
         // The frame and its label are drawn together: once the edge shows inverted, both are there.
         for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {

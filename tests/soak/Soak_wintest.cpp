@@ -208,11 +208,9 @@ std::vector<Kind> Soak::Kinds()
              const int right = 120 + 10 * (step % 10);
              const kavlor::Picture* before = Shown().get();
              PressKey(VK_F9);
-             MoveMouse(20, 30);
-             MouseButton(MOUSEEVENTF_LEFTDOWN);
+             MoveMouse(20, 30, MOUSEEVENTF_LEFTDOWN);
              MoveMouse(80, 90);
-             MoveMouse(right, 150);
-             MouseButton(MOUSEEVENTF_LEFTUP);
+             MoveMouse(right, 150, MOUSEEVENTF_LEFTUP);
              ASSERT_TRUE(PumpUntil([&] { return Shown() && Shown().get() != before; }));
              ++m_clipboardReads;
              ASSERT_EQ(Shown()->SizePixels().cx, right - 20);

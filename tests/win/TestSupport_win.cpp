@@ -392,7 +392,7 @@ void PressKey(WORD vk)
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-void MoveMouse(int x, int y)
+void MoveMouse(int x, int y, DWORD buttons)
 {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -404,7 +404,7 @@ void MoveMouse(int x, int y)
     const int cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     input.mi.dx = static_cast<LONG>(((x - left) * 65536LL + cx - 1) / cx);
     input.mi.dy = static_cast<LONG>(((y - top) * 65536LL + cy - 1) / cy);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
     SendInput(1, &input, sizeof(INPUT));
 }
 

@@ -107,8 +107,12 @@ std::wstring ClipboardText();
 
 // Real input through SendInput.
 void PressKey(WORD vk);
-void MoveMouse(int x, int y);
-void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN...
+// Moves the pointer to (x, y) on the virtual screen and, in the same input, presses or releases
+// `buttons` (MOUSEEVENTF_LEFTDOWN...) there. Under Wine a button sent on its own takes the
+// cursor's position of that moment, which a motion reported late by another thread's window (an
+// older move, the pointer entering a window just shown) may have moved back.
+void MoveMouse(int x, int y, DWORD buttons = 0);
+void MouseButton(DWORD flag);  // at the cursor's position
 
 // Watches for a message box of this process with the given title on another thread and
 // closes it with `button` (OK unless given), remembering its text and when it was answered.
