@@ -36,7 +36,8 @@ bool LooksLikeJpeg(std::span<const uint8_t> file);
 CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& height);
 // Decodes a JPEG file into `canvas`, which has the size ReadJpegSize gave (a file that now gives
 // another size is damaged), with the same limits and rules for damaged data as the conversion.
-// On failure the canvas holds whatever was decoded before the damage was found.
+// On failure the canvas holds whatever was decoded before the damage was found. A large picture
+// is decoded in two parts at once, on two threads: `canvas.Row` must give each row its own memory.
 CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas);
 
 }  // namespace kavlor

@@ -3,11 +3,15 @@
 // ours jumps back to the call (setjmp/longjmp), so no error can end the process. Nothing with a
 // destructor is created between a setjmp and the libjpeg calls that may jump back to it.
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <jerror.h>
@@ -28,6 +32,8 @@ constexpr int kMaxScans = 500;
 // of four components at the largest picture allowed), beside the output BMP.
 constexpr long kMaxDecoderMemory = static_cast<long>(kMaxPicturePixels) * 8 + (16L << 20);
 constexpr size_t kOutputChunkBytes = 64 * 1024;
+// From this size up a picture decoded into memory is decoded in two parts at once.
+constexpr int64_t kTwoPartPixels = 1 << 19;
 
 struct ErrorHandler {
     jpeg_error_mgr pub;  // first: libjpeg passes its address as cinfo->err
@@ -204,6 +210,17 @@ void CmykToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* out, int 
     }
 }
 
+// Whole pixels at a time, which compilers turn into a few vector instructions a row.
+void ClearFourthBytes(uint8_t* row, int32_t width)
+{
+    for (int32_t x = 0; x < width; ++x) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + 4 * x, 4);
+        pixel &= std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+        std::memcpy(row + 4 * x, &pixel, 4);
+    }
+}
+
 // What a decode is told once the header is read: the output's size and kind, and the resolution.
 struct JpegPicture {
     int32_t width = 0;
@@ -219,10 +236,11 @@ struct JpegPicture {
 // a zero byte). `begin(picture)` takes the output's memory once its size is known and must not
 // throw; `rowAt(y)` then gives where each output row from the top goes. A size to fit lets the
 // decoder scale in the frequency domain, which costs a fraction of a full decode. A null row
-// stops the decode with WriteFailed.
+// stops the decode with WriteFailed. Only the output rows from `firstRow` up to `endRow` are
+// given out: those above are skipped, which decodes their compressed data but nothing more.
 template <typename Begin, typename RowAt>
 CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t fitHeight, int pixelBytes, Begin begin,
-                      RowAt rowAt)
+                      RowAt rowAt, int32_t firstRow = 0, int32_t endRow = INT32_MAX)
 {
     std::vector<uint8_t> cmykRow;
     jpeg_decompress_struct cinfo;
@@ -278,7 +296,11 @@ CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t f
         return begun;
     }
     jpeg_start_decompress(&cinfo);
-    while (cinfo.output_scanline < cinfo.output_height) {
+    if (firstRow > 0) {
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(firstRow));
+    }
+    const auto end = static_cast<JDIMENSION>(std::clamp(endRow, 0, picture.height));
+    while (cinfo.output_scanline < end) {
         uint8_t* row = rowAt(static_cast<int32_t>(cinfo.output_scanline));
         if (!row) {
             jpeg_destroy_decompress(&cinfo);
@@ -289,12 +311,10 @@ CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t f
         if (cmyk) {
             CmykToBgr(cmykRow.data(), picture.width, cinfo.saw_Adobe_marker != FALSE, row, outBytes);
         } else if (outBytes == 4) {
-            for (int32_t x = 0; x < picture.width; ++x) {
-                row[4 * x + 3] = 0;  // libjpeg-turbo fills the unused byte with 255
-            }
+            ClearFourthBytes(row, picture.width);  // libjpeg-turbo fills them with 255
         }
     }
-    // Every pixel is decoded: whatever follows the last scan is not read.
+    // Every pixel asked for is decoded: whatever follows is not read.
     jpeg_destroy_decompress(&cinfo);
     return CodecError::None;
 }
@@ -455,6 +475,36 @@ bool LooksLikeJpeg(std::span<const uint8_t> file)
     return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF;
 }
 
+// Where a second decoder takes over a picture decoded in two parts at once: at the start of a row
+// of MCUs some three fifths of the way down, for a large picture in a single scan on a machine of
+// two processors or more. The second skips the rows above by decoding their compressed data
+// alone, a fraction of the whole work, so the two parts take about as long. A file of several
+// scans is read whole before any row comes out, which would be done twice: it gets one decoder,
+// as does any picture whose header cannot be read here. The picture's height means one decoder.
+int32_t LowerPartStart(std::span<const uint8_t> jpeg, int32_t width, int32_t height)
+{
+    if (int64_t{width} * height < kTwoPartPixels || std::thread::hardware_concurrency() < 2) {
+        return height;
+    }
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof(cinfo));
+    ErrorHandler errors;
+    InitErrors(errors);
+    cinfo.err = &errors.pub;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return height;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const bool singleScan = !jpeg_has_multiple_scans(&cinfo);
+    const int32_t mcuRows = cinfo.max_v_samp_factor * DCTSIZE;
+    jpeg_destroy_decompress(&cinfo);
+    const int32_t split = height * 3 / 5 / mcuRows * mcuRows;
+    return singleScan && split > 0 ? split : height;
+}
+
 // The decode stops once the header has given the size, before any pixel memory is taken.
 CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& height)
 {
@@ -469,13 +519,36 @@ CodecError ReadJpegSize(std::span<const uint8_t> jpeg, int32_t& width, int32_t& 
     return sized ? CodecError::None : error;
 }
 
+// Two decoders share a large picture: this thread's takes the upper rows, another thread's skips
+// them and takes the rest. Each judges the data it reads as a single decoder would, so the result
+// is the first error in the file's order: the upper part's, else the lower part's.
 CodecError ReadJpegPixels(std::span<const uint8_t> jpeg, PixelCanvas& canvas)
 {
     auto begin = [&](const JpegPicture& picture) {
         return picture.width == canvas.width && picture.height == canvas.height ? CodecError::None
                                                                                 : CodecError::Damaged;
     };
-    return DecodeJpeg(jpeg, 0, 0, canvas.bytesPerPixel, begin, [&](int32_t y) { return canvas.Row(y); });
+    auto rowAt = [&](int32_t y) { return canvas.Row(y); };
+    // Once the upper part has failed, the lower one stops at its next row.
+    std::atomic<bool> upperFailed{false};
+    auto lowerRowAt = [&](int32_t y) { return upperFailed ? nullptr : rowAt(y); };
+    const int32_t split = LowerPartStart(jpeg, canvas.width, canvas.height);
+    CodecError lowerError = CodecError::None;
+    std::optional<std::thread> lower;
+    if (split < canvas.height) {
+        try {
+            lower.emplace([&] { lowerError = DecodeJpeg(jpeg, 0, 0, canvas.bytesPerPixel, begin, lowerRowAt, split); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one decodes every row.
+        }
+    }
+    const CodecError upperError =
+        DecodeJpeg(jpeg, 0, 0, canvas.bytesPerPixel, begin, rowAt, 0, lower ? split : INT32_MAX);
+    upperFailed = upperError != CodecError::None;
+    if (lower) {
+        lower->join();
+    }
+    return upperFailed ? upperError : lowerError;
 }
 
 }  // namespace kavlor
