@@ -169,13 +169,14 @@ TEST_F(DocumentCommands, SaveWritesTheBmpAtThePicturesSizeAndDepthOverAnExisting
 }
 
 // The type comes from a .png or .jpg name, else from the type chosen, which the next save shows.
-// The capture, then a grainy photograph of an odd width, which takes every filter of the PNG.
+// The capture, then a grainy photograph of an odd width, which takes every filter of the PNG and
+// is large enough for Open to decode its JPEG in two parts at once.
 TEST_F(DocumentCommands, SaveWritesPngAndJpegThatOpenAgain)
 {
     Command(ID_buzuockou);
     Pixels shown = ReadBitmap(Picture()->Bitmap());
     // Its first rows are grey, so that the PNG writer starts with a palette and has to leave it.
-    Raster photo = test::PhotoLike(131, 77);
+    Raster photo = test::PhotoLike(1031, 517);
     for (int32_t y = 0; y < 9; ++y) {
         std::fill_n(photo.Row(y), 3 * photo.width, static_cast<uint8_t>(30 * y));
     }
