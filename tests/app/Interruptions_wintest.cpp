@@ -18,8 +18,8 @@ namespace {
 
 // Starts the worker in `mode` with `args`, lets it write both versions whole, then kills it
 // after `delayMs` (the moment moves from run to run, so the kill lands everywhere in a write).
-// Returns false when the worker did not get going.
-bool KillWorkerMidway(const std::wstring& mode, const std::wstring& args, DWORD delayMs)
+// Returns false when the worker did not get going; `ended` then has its exit code.
+bool KillWorkerMidway(const std::wstring& mode, const std::wstring& args, DWORD delayMs, DWORD& ended)
 {
     static int runs = 0;
     const std::wstring eventName =
@@ -36,6 +36,7 @@ bool KillWorkerMidway(const std::wstring& mode, const std::wstring& args, DWORD 
     if (started) {
         HANDLE waits[] = {ready, process.hProcess};
         working = WaitForMultipleObjects(2, waits, FALSE, 60000) == WAIT_OBJECT_0;
+        GetExitCodeProcess(process.hProcess, &ended);
         Sleep(delayMs);  // where the kill lands, not a wait for anything
         TerminateProcess(process.hProcess, 9);
         WaitForSingleObject(process.hProcess, 60000);
@@ -81,8 +82,9 @@ TEST(Interruptions, AKilledSaveLeavesTheOldOrTheNewPictureWhole)
     const std::wstring args =
         L"\"" + dir.file(L"shot.bmp") + L"\" \"" + dir.file(L"a.bmp") + L"\" \"" + dir.file(L"b.bmp") + L"\"";
     int leftovers = 0;
+    DWORD ended = 0;
     for (int kill = 0; kill < kKills; ++kill) {
-        ASSERT_TRUE(KillWorkerMidway(L"save", args, kill * 3)) << kill;
+        ASSERT_TRUE(KillWorkerMidway(L"save", args, kill * 3, ended)) << kill << ", exit code " << ended;
         std::vector<uint8_t> left = ReadBytes(dir.file(L"shot.bmp"));
         EXPECT_TRUE(left == whole[0] || left == whole[1]) << "kill " << kill << ": " << left.size() << " bytes";
         leftovers += RemoveLeftovers(dir.path(), {L"a.bmp", L"b.bmp", L"whole.bmp", L"shot.bmp"});
@@ -120,8 +122,10 @@ TEST(Interruptions, AKilledConversionLeavesTheOldOrTheNewResultWhole)
     }
     const std::vector<std::wstring> keep = {L"a.bmp", L"b.bmp", L"x.bmp", L"X.JPG"};
     int leftovers = 0;
+    DWORD ended = 0;
     for (int kill = 0; kill < kKills; ++kill) {
-        ASSERT_TRUE(KillWorkerMidway(L"convert", L"\"" + dir.path() + L"\"", kill * 2)) << kill;
+        ASSERT_TRUE(KillWorkerMidway(L"convert", L"\"" + dir.path() + L"\"", kill * 2, ended))
+            << kill << ", exit code " << ended;
         std::vector<uint8_t> left = ReadBytes(dir.file(L"X.JPG"));
         EXPECT_TRUE(left == whole[0] || left == whole[1]) << "kill " << kill << ": " << left.size() << " bytes";
         leftovers += RemoveLeftovers(dir.path(), keep);

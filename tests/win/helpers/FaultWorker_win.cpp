@@ -21,12 +21,18 @@ namespace {
 using kavlor::ImageSaveError;
 using kavlor::PicturePtr;
 
+// Until both are written, a failed write is tried again for a while: under Wine the files of the
+// worker killed just before may stay held (open, or mapped) for a moment after its end.
 template <typename Step>
 int Repeat(HANDLE ready, Step step)
 {
+    const DWORD start = GetTickCount();
     for (unsigned long long round = 0;; ++round) {
-        if (!step(round % 2)) {
-            return 3;
+        while (!step(round % 2)) {
+            if (round > 1 || GetTickCount() - start > 10000) {
+                return 3;
+            }
+            Sleep(10);  // another process's end: there is nothing to wait on
         }
         if (round == 1) {
             SetEvent(ready);
