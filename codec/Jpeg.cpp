@@ -228,6 +228,8 @@ struct JpegPicture {
     bool grey = false;
     int32_t xPixelsPerMetre = 0;
     int32_t yPixelsPerMetre = 0;
+    bool singleScan = false;  // every row can come out before the rest of the file is read
+    int32_t mcuRows = 8;      // output rows a row of MCUs gives
 };
 
 // The decoding that every reader of JPEG shares: the limits, the rules for damaged data, and
@@ -280,9 +282,13 @@ CodecError DecodeJpeg(std::span<const uint8_t> jpeg, int32_t fitWidth, int32_t f
         }
     }
     jpeg_calc_output_dimensions(&cinfo);
-    const JpegPicture picture{static_cast<int32_t>(cinfo.output_width), static_cast<int32_t>(cinfo.output_height),
-                              outBytes == 1, PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density),
-                              PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.Y_density)};
+    const JpegPicture picture{static_cast<int32_t>(cinfo.output_width),
+                              static_cast<int32_t>(cinfo.output_height),
+                              outBytes == 1,
+                              PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.X_density),
+                              PixelsPerMetreFromDensity(cinfo.density_unit, cinfo.Y_density),
+                              !jpeg_has_multiple_scans(&cinfo),
+                              cinfo.max_v_samp_factor * cinfo.min_DCT_scaled_size};
     CodecError begun = begin(picture);
     if (begun == CodecError::None && cmyk) {
         try {
@@ -486,23 +492,14 @@ int32_t LowerPartStart(std::span<const uint8_t> jpeg, int32_t width, int32_t hei
     if (int64_t{width} * height < kTwoPartPixels || std::thread::hardware_concurrency() < 2) {
         return height;
     }
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof(cinfo));
-    ErrorHandler errors;
-    InitErrors(errors);
-    cinfo.err = &errors.pub;
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return height;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    const bool singleScan = !jpeg_has_multiple_scans(&cinfo);
-    const int32_t mcuRows = cinfo.max_v_samp_factor * DCTSIZE;
-    jpeg_destroy_decompress(&cinfo);
-    const int32_t split = height * 3 / 5 / mcuRows * mcuRows;
-    return singleScan && split > 0 ? split : height;
+    int32_t split = height;
+    auto begin = [&](const JpegPicture& picture) {
+        const int32_t upper = height * 3 / 5 / picture.mcuRows * picture.mcuRows;
+        split = picture.singleScan && upper > 0 ? upper : height;
+        return CodecError::Damaged;  // any error ends the decode here
+    };
+    DecodeJpeg(jpeg, 0, 0, 3, begin, [](int32_t) -> uint8_t* { return nullptr; });
+    return split;
 }
 
 // The decode stops once the header has given the size, before any pixel memory is taken.

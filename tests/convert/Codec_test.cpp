@@ -326,54 +326,60 @@ TEST(Jpeg, BmpToJpegIsBaseline444AtHighQualityWithTheResolution)
     }
 }
 
+// Every kind reads, and the main window's open gives the same pixels as JPEG to BMP.
+void ExpectEveryKindRead(const Raster& photo)
+{
+    SCOPED_TRACE(photo.width);
+    Raster grey = photo;
+    for (int32_t y = 0; y < grey.height; ++y) {
+        for (int32_t x = 0; x < grey.width; ++x) {
+            uint8_t* p = grey.Row(y) + 3 * x;
+            const auto luma = static_cast<uint8_t>(0.114 * p[0] + 0.587 * p[1] + 0.299 * p[2] + 0.5);
+            p[0] = p[1] = p[2] = luma;
+        }
+    }
+    const struct {
+        JpegKind kind;
+        const Raster& expected;
+        uint16_t bits;
+    } rows[] = {
+        {JpegKind::Baseline, photo, 24},   {JpegKind::Progressive, photo, 24}, {JpegKind::Grey, grey, 8},
+        {JpegKind::Restart, photo, 24},    {JpegKind::Cmyk, photo, 24},        {JpegKind::Ycck, photo, 24},
+        {JpegKind::Subsampled, photo, 24},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.kind));
+        CodecError error;
+        const std::vector<uint8_t> jpeg = EncodeTestJpeg(photo, row.kind);
+        const std::vector<uint8_t> bmp = Collect(ConvertJpegToBmp, jpeg, error);
+        ASSERT_EQ(error, CodecError::None);
+        EXPECT_EQ(bmp[28], row.bits);
+        Raster read;
+        ASSERT_EQ(ReadBmp(bmp, read), CodecError::None);
+        EXPECT_GE(Psnr(row.expected, read), 35);
+        // The main window's open: the size from the header alone, then the same pixels in the
+        // screen's four bytes.
+        int32_t width = 0;
+        int32_t height = 0;
+        ASSERT_TRUE(LooksLikeJpeg(jpeg));
+        const size_t sos = SegmentAt(jpeg, 0xDA);
+        const size_t headers = sos + 2 + (jpeg[sos + 2] << 8 | jpeg[sos + 3]);
+        ASSERT_EQ(ReadJpegSize(std::span(jpeg.data(), headers), width, height), CodecError::None);
+        ASSERT_EQ(width, photo.width);
+        ASSERT_EQ(height, photo.height);
+        WideCanvas wide(width, height);
+        ASSERT_EQ(ReadJpegPixels(jpeg, wide), CodecError::None);
+        EXPECT_EQ(wide.pixels, Widened(read));
+        WideCanvas shorter(width, height - 1);
+        EXPECT_EQ(ReadJpegPixels(jpeg, shorter), CodecError::Damaged);
+    }
+}
+
 // The larger picture is decoded into memory in two parts at once; a progressive one still whole.
 TEST(Jpeg, EveryKindOfJpegReads)
 {
-    for (const Raster& photo : {PhotoLike(67, 45), PhotoLike(1031, 517)}) {
-        Raster grey = photo;
-        for (int32_t y = 0; y < grey.height; ++y) {
-            for (int32_t x = 0; x < grey.width; ++x) {
-                uint8_t* p = grey.Row(y) + 3 * x;
-                const auto luma = static_cast<uint8_t>(0.114 * p[0] + 0.587 * p[1] + 0.299 * p[2] + 0.5);
-                p[0] = p[1] = p[2] = luma;
-            }
-        }
-        const struct {
-            JpegKind kind;
-            const Raster& expected;
-            uint16_t bits;
-        } rows[] = {
-            {JpegKind::Baseline, photo, 24},   {JpegKind::Progressive, photo, 24}, {JpegKind::Grey, grey, 8},
-            {JpegKind::Restart, photo, 24},    {JpegKind::Cmyk, photo, 24},        {JpegKind::Ycck, photo, 24},
-            {JpegKind::Subsampled, photo, 24},
-        };
-        for (const auto& row : rows) {
-            SCOPED_TRACE(static_cast<int>(row.kind));
-            CodecError error;
-            const std::vector<uint8_t> jpeg = EncodeTestJpeg(photo, row.kind);
-            const std::vector<uint8_t> bmp = Collect(ConvertJpegToBmp, jpeg, error);
-            ASSERT_EQ(error, CodecError::None);
-            EXPECT_EQ(bmp[28], row.bits);
-            Raster read;
-            ASSERT_EQ(ReadBmp(bmp, read), CodecError::None);
-            EXPECT_GE(Psnr(row.expected, read), 35);
-            // The main window's open: the size from the header alone, then the same pixels in the
-            // screen's four bytes.
-            int32_t width = 0;
-            int32_t height = 0;
-            ASSERT_TRUE(LooksLikeJpeg(jpeg));
-            const size_t sos = SegmentAt(jpeg, 0xDA);
-            const size_t headers = sos + 2 + (jpeg[sos + 2] << 8 | jpeg[sos + 3]);
-            ASSERT_EQ(ReadJpegSize(std::span(jpeg.data(), headers), width, height), CodecError::None);
-            ASSERT_EQ(width, photo.width);
-            ASSERT_EQ(height, photo.height);
-            WideCanvas wide(width, height);
-            ASSERT_EQ(ReadJpegPixels(jpeg, wide), CodecError::None);
-            EXPECT_EQ(wide.pixels, Widened(read));
-            WideCanvas shorter(width, height - 1);
-            EXPECT_EQ(ReadJpegPixels(jpeg, shorter), CodecError::Damaged);
-        }
-    }
+    ExpectEveryKindRead(PhotoLike(67, 45));
+    ExpectEveryKindRead(PhotoLike(1031, 517));
 }
 
 TEST(Jpeg, DamagedJpegsEndInAnErrorNeverInAGuess)
